@@ -1,0 +1,35 @@
+// The process-wide live configuration: immutable snapshots that are swapped whole, never half-assigned.
+#pragma once
+
+#include "config/clientconfig.h"
+
+#include <QString>
+
+#include <memory>
+#include <mutex>
+
+namespace tavrin {
+
+class LiveConfig {
+public:
+    LiveConfig();
+
+    // The current configuration; never null. Keep the snapshot for one operation, then ask again.
+    std::shared_ptr<const ClientConfig> snapshot() const;
+    // Replaces the whole configuration (start-up load, accepted download).
+    void replace(ClientConfig config);
+    void replace(std::shared_ptr<const ClientConfig> config);
+    // Replaces the configuration by a copy of the current one with a new installer address.
+    void setAppUrl(const QString &appUrl);
+
+private:
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const ClientConfig> m_current;
+};
+
+// The one live configuration of the process (empty until start-up loads it).
+LiveConfig &liveConfig();
+// Shorthand for liveConfig().snapshot().
+std::shared_ptr<const ClientConfig> currentConfig();
+
+} // namespace tavrin
