@@ -1,0 +1,99 @@
+// The one HTTP client of the program: the session, the download routine and its wrappers.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace tavrin {
+
+// Largest body a document or an image may have.
+constexpr qint64 kMaxDocumentBytes = 32LL * 1024 * 1024;
+// Largest body the installer download may have.
+constexpr qint64 kMaxInstallerBytes = 512LL * 1024 * 1024;
+
+// User name and password for an authenticating proxy.
+struct ProxyCredentials {
+    QString user;
+    QString password;
+};
+
+// Asks the user for proxy credentials; the GUI installs its dialog at start-up. Called on the thread
+// that downloads, so an implementation that shows a window must marshal to the GUI thread itself.
+class ProxyCredentialsProvider {
+public:
+    virtual ~ProxyCredentialsProvider() = default;
+    // The credentials to retry with, or nothing when the user declines.
+    virtual std::optional<ProxyCredentials> askProxyCredentials(const QString &proxy, const QString &realm)
+        = 0;
+};
+
+// The provider in use; a provider that always declines unless another was installed.
+ProxyCredentialsProvider &proxyCredentialsProvider();
+// Installs a provider; null restores the declining one. The caller keeps ownership.
+void setProxyCredentialsProvider(ProxyCredentialsProvider *provider);
+
+// Limits that keep every download from hanging; tests shorten them.
+struct FetchLimits {
+    long connectTimeoutMs = 20000;
+    // A transfer slower than this many bytes per second for lowSpeedSeconds is aborted.
+    long lowSpeedBytesPerSecond = 32;
+    long lowSpeedSeconds = 30;
+    long maxRedirects = 10;
+};
+
+// The one internet session: owns libcurl's global state and the connections, DNS and TLS sessions
+// shared by every download, the proxy credentials accepted during the run and the limits.
+// The newest session constructed is the current one; FetchUrl runs through the current session
+// (a default session is made on first use when the program created none).
+class InternetSession {
+public:
+    InternetSession();
+    ~InternetSession();
+    InternetSession(const InternetSession &) = delete;
+    InternetSession &operator=(const InternetSession &) = delete;
+
+    static InternetSession &current();
+
+    FetchLimits limits() const;
+    void setLimits(const FetchLimits &limits);
+
+    // An explicit proxy ("http://host:port"); empty means the environment's (http_proxy, no_proxy ...).
+    QString proxy() const;
+    void setProxy(const QString &proxy);
+
+    // Proxy credentials accepted during this session, if any.
+    std::optional<ProxyCredentials> rememberedProxyCredentials() const;
+    void rememberProxyCredentials(const std::optional<ProxyCredentials> &credentials);
+
+    // "Tavrin/" + OwnVersion().
+    static QString userAgent();
+
+    struct Private;
+    Private &d() const { return *m_d; }
+
+private:
+    std::unique_ptr<Private> m_d;
+};
+
+// Downloads url and appends the body to buffer. True when the whole body was read: a status below
+// 400 (a 304 of a conditional request gives the cached body), or a readable file: URL. Posts
+// WM_DOWNLOAD_LENGTH (announced length, 0 when unknown) and then WM_DOWNLOAD_PROGRESS per chunk of
+// at most 8192 bytes to notify (nothing when null). Without reload the request is conditional
+// against the on-disk HTTP cache; with reload the cache is bypassed. A body larger than maxBytes fails.
+bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, QObject *notify,
+              qint64 maxBytes = kMaxDocumentBytes);
+// Empties buffer, then FetchUrl in binary mode.
+bool FetchBytes(const QString &url, QByteArray &buffer, bool reload, QObject *notify,
+                qint64 maxBytes = kMaxDocumentBytes);
+// The body up to its first NUL byte; empty on failure.
+QByteArray FetchText(const QString &url, bool reload, QObject *notify);
+// The body, gzip-decompressed when it is a gzip file; empty on failure.
+QByteArray FetchCompressedText(const QString &url, bool reload, QObject *notify);
+// The URL with its percent-escapes decoded and nothing encoded; the input when that fails.
+QString DecodeUrl(const QString &url);
+
+} // namespace tavrin
