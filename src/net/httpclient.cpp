@@ -1,0 +1,543 @@
+// Downloads over libcurl with the program's status, progress, cache, proxy and safety rules.
+#include "net/httpclient.h"
+
+#include "app/appmessage.h"
+#include "app/fileutil.h"
+#include "app/messages.h"
+#include "app/version.h"
+#include "net/httpcache.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cctype>
+#include <limits>
+#include <mutex>
+
+namespace tavrin {
+
+namespace {
+
+constexpr qsizetype kChunkBytes = 8192;
+constexpr int kMaxProxyAsks = 10;
+// Longest text the decoded URL may have (the original's fixed buffer held 2084 with its terminator).
+constexpr qsizetype kMaxDecodedUrlLength = 2083;
+
+class DecliningProvider : public ProxyCredentialsProvider {
+public:
+    std::optional<ProxyCredentials> askProxyCredentials(const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+};
+
+DecliningProvider g_decliningProvider;
+std::atomic<ProxyCredentialsProvider *> g_provider { nullptr };
+std::atomic<InternetSession *> g_currentSession { nullptr };
+
+bool isRedirect(long status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Lower-case scheme of a URL, "" when it has none.
+QString schemeOf(const QString &url)
+{
+    return QUrl(url).scheme().toLower();
+}
+
+} // namespace
+
+// Shared connection cache, DNS cache and TLS sessions; libcurl calls the lock functions from
+// every thread that uses the share.
+struct InternetSession::Private {
+    CURLSH *share = nullptr;
+    std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
+    InternetSession *previous = nullptr;
+
+    mutable QMutex mutex;
+    FetchLimits limits;
+    QString proxy;
+    std::optional<ProxyCredentials> credentials;
+
+    static void lock(CURL *, curl_lock_data data, curl_lock_access, void *user)
+    {
+        static_cast<Private *>(user)->locks[data].lock();
+    }
+    static void unlock(CURL *, curl_lock_data data, void *user)
+    {
+        static_cast<Private *>(user)->locks[data].unlock();
+    }
+};
+
+ProxyCredentialsProvider &proxyCredentialsProvider()
+{
+    ProxyCredentialsProvider *provider = g_provider.load();
+    return provider ? *provider : g_decliningProvider;
+}
+
+void setProxyCredentialsProvider(ProxyCredentialsProvider *provider)
+{
+    g_provider.store(provider);
+}
+
+InternetSession::InternetSession()
+    : m_d(std::make_unique<Private>())
+{
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    m_d->share = curl_share_init();
+    curl_share_setopt(m_d->share, CURLSHOPT_LOCKFUNC, &Private::lock);
+    curl_share_setopt(m_d->share, CURLSHOPT_UNLOCKFUNC, &Private::unlock);
+    curl_share_setopt(m_d->share, CURLSHOPT_USERDATA, m_d.get());
+    curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+    curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    m_d->previous = g_currentSession.exchange(this);
+}
+
+InternetSession::~InternetSession()
+{
+    InternetSession *self = this;
+    g_currentSession.compare_exchange_strong(self, m_d->previous);
+    curl_share_cleanup(m_d->share);
+    curl_global_cleanup();
+}
+
+InternetSession &InternetSession::current()
+{
+    if (InternetSession *session = g_currentSession.load())
+        return *session;
+    static InternetSession fallback;
+    InternetSession *session = g_currentSession.load();
+    return session ? *session : fallback;
+}
+
+FetchLimits InternetSession::limits() const
+{
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->limits;
+}
+
+void InternetSession::setLimits(const FetchLimits &limits)
+{
+    QMutexLocker lock(&m_d->mutex);
+    m_d->limits = limits;
+}
+
+QString InternetSession::proxy() const
+{
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->proxy;
+}
+
+void InternetSession::setProxy(const QString &proxy)
+{
+    QMutexLocker lock(&m_d->mutex);
+    m_d->proxy = proxy;
+}
+
+std::optional<ProxyCredentials> InternetSession::rememberedProxyCredentials() const
+{
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->credentials;
+}
+
+void InternetSession::rememberProxyCredentials(const std::optional<ProxyCredentials> &credentials)
+{
+    QMutexLocker lock(&m_d->mutex);
+    m_d->credentials = credentials;
+}
+
+QString InternetSession::userAgent()
+{
+    return AppName() + QLatin1Char('/') + OwnVersion();
+}
+
+namespace {
+
+// What one request/response exchange saw and did.
+struct Transfer {
+    QByteArray *buffer = nullptr;
+    QObject *notify = nullptr;
+    qint64 maxBytes = 0;
+    bool cachedAnswer = false; // a 304 will be answered from the cache
+
+    long status = 0;
+    qint64 contentLength = 0;
+    QByteArray etag;
+    QByteArray lastModified;
+    QByteArray proxyRealm;
+    bool noStore = false;
+
+    bool decided = false;
+    bool keep = false; // the body goes to the buffer
+    bool announced = false;
+    bool tooLarge = false;
+    qint64 received = 0;
+
+    void resetResponse()
+    {
+        status = 0;
+        contentLength = 0;
+        etag.clear();
+        lastModified.clear();
+        proxyRealm.clear();
+        noStore = false;
+    }
+};
+
+void announce(Transfer &t, qint64 length)
+{
+    if (t.announced)
+        return;
+    t.announced = true;
+    postMessage(t.notify, WM_DOWNLOAD_LENGTH, static_cast<qintptr>(length));
+}
+
+void appendChunks(QByteArray &buffer, QObject *notify, const char *data, qsizetype size)
+{
+    for (qsizetype offset = 0; offset < size; offset += kChunkBytes) {
+        const qsizetype count = std::min(kChunkBytes, size - offset);
+        buffer.append(data + offset, count);
+        postMessage(notify, WM_DOWNLOAD_PROGRESS, static_cast<qintptr>(count));
+    }
+}
+
+// A plain decimal parse of the leading digits, as the original did with the header text.
+qint64 parseDecimal(const QByteArray &text)
+{
+    qint64 value = 0;
+    for (char c : text.trimmed()) {
+        if (c < '0' || c > '9')
+            break;
+        if (value > (std::numeric_limits<qint64>::max() - 9) / 10)
+            return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+size_t onHeader(char *data, size_t size, size_t count, void *user)
+{
+    auto &t = *static_cast<Transfer *>(user);
+    const size_t bytes = size * count;
+    const QByteArray line = QByteArray(data, static_cast<qsizetype>(bytes)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        // A new response starts (after an interim one, or a retry): forget the earlier headers.
+        t.resetResponse();
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() >= 2)
+            t.status = parts[1].toLong();
+        return bytes;
+    }
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return bytes;
+    const QByteArray name = line.left(colon).trimmed().toLower();
+    const QByteArray value = line.mid(colon + 1).trimmed();
+    if (name == "content-length")
+        t.contentLength = parseDecimal(value);
+    else if (name == "etag")
+        t.etag = value;
+    else if (name == "last-modified")
+        t.lastModified = value;
+    else if (name == "cache-control" && value.toLower().contains("no-store"))
+        t.noStore = true;
+    else if (name == "proxy-authenticate") {
+        const qsizetype realm = value.toLower().indexOf("realm=");
+        if (realm >= 0)
+            t.proxyRealm = value.mid(realm + 6).replace('"', "");
+    }
+    return bytes;
+}
+
+size_t onBody(char *data, size_t size, size_t count, void *user)
+{
+    auto &t = *static_cast<Transfer *>(user);
+    const size_t bytes = size * count;
+    if (!t.decided) {
+        t.decided = true;
+        // Error bodies are never read; redirect bodies and the (empty) body of a 304 that the cache
+        // answers are skipped.
+        if (t.status >= 400)
+            return 0;
+        t.keep = !isRedirect(t.status) && !(t.status == 304 && t.cachedAnswer);
+        if (t.keep)
+            announce(t, t.contentLength);
+    }
+    t.received += static_cast<qint64>(bytes);
+    if (t.received > t.maxBytes) {
+        t.tooLarge = true;
+        return 0;
+    }
+    if (t.keep)
+        appendChunks(*t.buffer, t.notify, data, static_cast<qsizetype>(bytes));
+    return bytes;
+}
+
+// Redirects go only to http or https, and never from https down to http.
+bool redirectAllowed(const QString &from, const QString &to)
+{
+    const QString fromScheme = schemeOf(from);
+    const QString toScheme = schemeOf(to);
+    if (toScheme != QLatin1String("http") && toScheme != QLatin1String("https"))
+        return false;
+    return !(fromScheme == QLatin1String("https") && toScheme == QLatin1String("http"));
+}
+
+QString proxyFor(const QString &url, const QString &configured)
+{
+    if (!configured.isEmpty())
+        return configured;
+    const char *name = schemeOf(url) == QLatin1String("https") ? "https_proxy" : "http_proxy";
+    QString proxy = qEnvironmentVariable(name);
+    if (proxy.isEmpty())
+        proxy = qEnvironmentVariable(QByteArray(name).toUpper().constData());
+    return proxy;
+}
+
+struct CurlHandle {
+    CURL *easy = curl_easy_init();
+    curl_slist *headers = nullptr;
+    ~CurlHandle()
+    {
+        curl_slist_free_all(headers);
+        if (easy)
+            curl_easy_cleanup(easy);
+    }
+};
+
+enum class Outcome { Body, Redirect, Failed };
+
+// One request to url: proxy authentication retries included, no redirect followed.
+Outcome exchange(const QString &url, Transfer &t, bool reload, const std::optional<HttpCacheEntry> &cached,
+                 QString &location, InternetSession &session)
+{
+    CurlHandle handle;
+    if (!handle.easy)
+        return Outcome::Failed;
+    CURL *easy = handle.easy;
+    const FetchLimits limits = session.limits();
+    const QByteArray urlBytes = url.toUtf8();
+    const QByteArray agent = InternetSession::userAgent().toUtf8();
+    const QString proxyText = session.proxy();
+    const QByteArray proxy = proxyText.toUtf8();
+
+    if (reload) {
+        handle.headers = curl_slist_append(handle.headers, "Cache-Control: no-cache");
+        handle.headers = curl_slist_append(handle.headers, "Pragma: no-cache");
+    } else if (cached) {
+        if (!cached->etag.isEmpty())
+            handle.headers
+                = curl_slist_append(handle.headers, ("If-None-Match: " + cached->etag).constData());
+        if (!cached->lastModified.isEmpty())
+            handle.headers = curl_slist_append(handle.headers,
+                                               ("If-Modified-Since: " + cached->lastModified).constData());
+    }
+
+    curl_easy_setopt(easy, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(easy, CURLOPT_SHARE, session.d().share);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t.maxBytes));
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip");
+    curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, static_cast<long>(kChunkBytes));
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, handle.headers);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
+    if (!proxy.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData());
+
+    std::optional<ProxyCredentials> credentials = session.rememberedProxyCredentials();
+    bool asked = false;
+    int asks = 0;
+    QByteArray user;
+    QByteArray password;
+    for (;;) {
+        if (credentials) {
+            user = credentials->user.toUtf8();
+            password = credentials->password.toUtf8();
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, user.constData());
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, password.constData());
+            curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        }
+        t.resetResponse();
+        t.decided = t.keep = t.tooLarge = false;
+        t.received = 0;
+        const CURLcode rc = curl_easy_perform(easy);
+
+        long status = t.status;
+        long connectStatus = 0;
+        curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &connectStatus);
+        if (connectStatus == 407)
+            status = 407;
+        if (status == 407) {
+            // Ask with no lock held: the provider may wait for the user.
+            credentials = proxyCredentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
+                                                                         QString::fromUtf8(t.proxyRealm));
+            // A provider that keeps answering with refused credentials must not loop for ever.
+            if (!credentials || ++asks > kMaxProxyAsks)
+                return Outcome::Failed;
+            asked = true;
+            continue;
+        }
+        if (asked)
+            session.rememberProxyCredentials(credentials);
+        if (status >= 400 || status == 0)
+            return Outcome::Failed;
+        if (rc != CURLE_OK || t.tooLarge)
+            return Outcome::Failed;
+        if (isRedirect(status)) {
+            char *target = nullptr;
+            curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
+            if (target) {
+                location = QString::fromUtf8(target);
+                return Outcome::Redirect;
+            }
+            // A redirect without a usable Location is an ordinary answer below 400; its body was
+            // skipped, so fail rather than report a body that was not read.
+            return Outcome::Failed;
+        }
+        return Outcome::Body;
+    }
+}
+
+bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 maxBytes)
+{
+    QFile file(QUrl(url).toLocalFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    postMessage(notify, WM_DOWNLOAD_LENGTH, 0);
+    qint64 total = 0;
+    char chunk[kChunkBytes];
+    for (;;) {
+        const qint64 count = file.read(chunk, kChunkBytes);
+        if (count < 0)
+            return false;
+        if (count == 0)
+            return true;
+        total += count;
+        if (total > maxBytes)
+            return false;
+        appendChunks(buffer, notify, chunk, count);
+    }
+}
+
+} // namespace
+
+bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, QObject *notify,
+              qint64 maxBytes)
+{
+    // Bytes are never translated here, so the transfer mode changes nothing.
+    Q_UNUSED(binary);
+    try {
+        const QString scheme = schemeOf(url);
+        if (scheme == QLatin1String("file"))
+            return fetchFile(url, buffer, notify, maxBytes);
+        if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+            return false;
+
+        InternetSession &session = InternetSession::current();
+        const long maxRedirects = session.limits().maxRedirects;
+        QString current = url;
+        for (long hop = 0;; ++hop) {
+            const std::optional<HttpCacheEntry> cached = reload ? std::nullopt : HttpCache::load(current);
+            Transfer t;
+            t.buffer = &buffer;
+            t.notify = notify;
+            t.maxBytes = maxBytes;
+            t.cachedAnswer = cached.has_value();
+            const qsizetype start = buffer.size();
+            QString location;
+            const Outcome outcome = exchange(current, t, reload, cached, location, session);
+            if (outcome == Outcome::Failed)
+                return false;
+            if (outcome == Outcome::Redirect) {
+                if (hop + 1 > maxRedirects || !redirectAllowed(current, location))
+                    return false;
+                current = location;
+                continue;
+            }
+            if (t.status == 304 && cached) {
+                if (cached->body.size() > maxBytes)
+                    return false;
+                announce(t, cached->body.size());
+                appendChunks(buffer, notify, cached->body.constData(), cached->body.size());
+                return true;
+            }
+            announce(t, t.contentLength);
+            if (t.status == 200 && !t.noStore && (!t.etag.isEmpty() || !t.lastModified.isEmpty()))
+                HttpCache::store(current, HttpCacheEntry { t.etag, t.lastModified, buffer.mid(start) });
+            return true;
+        }
+    } catch (...) {
+        return false;
+    }
+}
+
+bool FetchBytes(const QString &url, QByteArray &buffer, bool reload, QObject *notify, qint64 maxBytes)
+{
+    buffer.clear();
+    return FetchUrl(url, buffer, true, reload, notify, maxBytes);
+}
+
+QByteArray FetchText(const QString &url, bool reload, QObject *notify)
+{
+    QByteArray buffer;
+    if (!FetchUrl(url, buffer, false, reload, notify))
+        return {};
+    const qsizetype nul = buffer.indexOf('\0');
+    if (nul >= 0)
+        buffer.truncate(nul);
+    return buffer;
+}
+
+QByteArray FetchCompressedText(const QString &url, bool reload, QObject *notify)
+{
+    QByteArray buffer;
+    if (!FetchUrl(url, buffer, true, reload, notify))
+        return {};
+    return ReadGzipText(buffer);
+}
+
+QString DecodeUrl(const QString &url)
+{
+    const QByteArray in = url.toUtf8();
+    QByteArray out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '%' && i + 2 < in.size() && isxdigit(static_cast<unsigned char>(in[i + 1]))
+            && isxdigit(static_cast<unsigned char>(in[i + 2]))) {
+            out.append(static_cast<char>(QByteArray(in.constData() + i + 1, 2).toInt(nullptr, 16)));
+            i += 2;
+        } else {
+            out.append(in[i]);
+        }
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8.decode(out);
+    if (utf8.hasError())
+        decoded = QString::fromLatin1(out);
+    if (decoded.size() > kMaxDecodedUrlLength)
+        return url;
+    return decoded;
+}
+
+} // namespace tavrin
