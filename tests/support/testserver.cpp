@@ -82,7 +82,8 @@ TestServer::TestServer()
     if (m_port <= 0)
         throw std::runtime_error("TestServer: cannot bind 127.0.0.1");
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    m_server.wait_until_ready();
+    while (!m_server.is_running())
+        std::this_thread::yield();
 }
 
 TestServer::~TestServer()
