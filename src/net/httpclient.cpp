@@ -174,6 +174,7 @@ struct Transfer {
     QByteArray etag;
     QByteArray lastModified;
     QByteArray proxyRealm;
+    bool hasLocation = false;
     bool noStore = false;
 
     bool decided = false;
@@ -189,6 +190,7 @@ struct Transfer {
         etag.clear();
         lastModified.clear();
         proxyRealm.clear();
+        hasLocation = false;
         noStore = false;
     }
 };
@@ -248,6 +250,8 @@ size_t onHeader(char *data, size_t size, size_t count, void *user)
         t.etag = value;
     else if (name == "last-modified")
         t.lastModified = value;
+    else if (name == "location")
+        t.hasLocation = !value.isEmpty();
     else if (name == "cache-control" && value.toLower().contains("no-store"))
         t.noStore = true;
     else if (name == "proxy-authenticate") {
@@ -268,7 +272,7 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         // answers are skipped.
         if (t.status >= 400)
             return 0;
-        t.keep = !isRedirect(t.status) && !(t.status == 304 && t.cachedAnswer);
+        t.keep = !(isRedirect(t.status) && t.hasLocation) && !(t.status == 304 && t.cachedAnswer);
         if (t.keep)
             announce(t, t.contentLength);
     }
@@ -282,8 +286,9 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
     return bytes;
 }
 
-// Redirects go only to http or https, and never from https down to http.
-bool redirectAllowed(const QString &from, const QString &to)
+} // namespace
+
+bool RedirectAllowed(const QString &from, const QString &to)
 {
     const QString fromScheme = schemeOf(from);
     const QString toScheme = schemeOf(to);
@@ -302,6 +307,8 @@ QString proxyFor(const QString &url, const QString &configured)
         proxy = qEnvironmentVariable(QByteArray(name).toUpper().constData());
     return proxy;
 }
+
+namespace {
 
 struct CurlHandle {
     CURL *easy = curl_easy_init();
@@ -404,16 +411,13 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
             return Outcome::Failed;
         if (rc != CURLE_OK || t.tooLarge)
             return Outcome::Failed;
-        if (isRedirect(status)) {
+        if (isRedirect(status) && t.hasLocation) {
             char *target = nullptr;
             curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
-            if (target) {
-                location = QString::fromUtf8(target);
-                return Outcome::Redirect;
-            }
-            // A redirect without a usable Location is an ordinary answer below 400; its body was
-            // skipped, so fail rather than report a body that was not read.
-            return Outcome::Failed;
+            if (!target)
+                return Outcome::Failed;
+            location = QString::fromUtf8(target);
+            return Outcome::Redirect;
         }
         return Outcome::Body;
     }
@@ -470,7 +474,7 @@ bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, 
             if (outcome == Outcome::Failed)
                 return false;
             if (outcome == Outcome::Redirect) {
-                if (hop + 1 > maxRedirects || !redirectAllowed(current, location))
+                if (hop + 1 > maxRedirects || !RedirectAllowed(current, location))
                     return false;
                 current = location;
                 continue;

@@ -93,6 +93,9 @@ bool FetchBytes(const QString &url, QByteArray &buffer, bool reload, QObject *no
 QByteArray FetchText(const QString &url, bool reload, QObject *notify);
 // The body, gzip-decompressed when it is a gzip file; empty on failure.
 QByteArray FetchCompressedText(const QString &url, bool reload, QObject *notify);
+// Whether a redirect from one URL to another is followed: only to http or https, never from https
+// down to http.
+bool RedirectAllowed(const QString &from, const QString &to);
 // The URL with its percent-escapes decoded and nothing encoded; the input when that fails.
 QString DecodeUrl(const QString &url);
 

@@ -130,6 +130,7 @@ void TestServer::dispatch(const httplib::Request &request, httplib::Response &re
         Seen &seen = m_seen[path];
         ++seen.hits;
         seen.lastHeaders = request.headers;
+        seen.lastRemotePort = request.remote_port;
         auto it = m_routes.find(path);
         if (it != m_routes.end())
             handler = it->second;
@@ -295,6 +296,17 @@ std::vector<int> TestServer::statuses(const std::string &path) const
     std::lock_guard lock(m_mutex);
     auto it = m_seen.find(path);
     return it == m_seen.end() ? std::vector<int>() : it->second.statuses;
+}
+
+} // namespace tavrin::test
+
+namespace tavrin::test {
+
+int TestServer::lastRemotePort(const std::string &path) const
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_seen.find(path);
+    return it == m_seen.end() ? 0 : it->second.lastRemotePort;
 }
 
 } // namespace tavrin::test

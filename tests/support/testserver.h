@@ -69,6 +69,8 @@ public:
     int hits(const std::string &path) const;
     // Headers of the last request for a path ("" when absent).
     std::string lastHeader(const std::string &path, const std::string &name) const;
+    // Client port of the last request for a path: equal ports mean one kept-alive connection.
+    int lastRemotePort(const std::string &path) const;
     // Statuses answered for a path, in order.
     std::vector<int> statuses(const std::string &path) const;
 
@@ -76,6 +78,7 @@ private:
     struct Seen {
         int hits = 0;
         httplib::Headers lastHeaders;
+        int lastRemotePort = 0;
         std::vector<int> statuses;
     };
     // Waits up to ms or until the server stops; false when it stops.
