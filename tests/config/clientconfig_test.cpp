@@ -162,17 +162,22 @@ TEST(LiveConfig, ConcurrentReadersSeeConsistentConfigurations)
     std::atomic<bool> stop { false };
     std::atomic<int> mismatches { 0 };
     std::atomic<int> reads { 0 };
+    std::atomic<int> started { 0 };
     std::vector<std::thread> readers;
     for (int t = 0; t < 3; ++t) {
         readers.emplace_back([&] {
-            while (!stop) {
+            ++started;
+            do {
                 const auto c = live.snapshot();
                 if (c->url != c->monitoring_url || c->sections.size() != c->main_width) {
                     ++mismatches;
                 }
                 ++reads;
-            }
+            } while (!stop);
         });
+    }
+    while (started < 3) {
+        std::this_thread::yield();
     }
     for (int i = 0; i < 2000; ++i) {
         ClientConfig next;

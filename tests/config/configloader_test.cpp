@@ -228,7 +228,7 @@ TEST(ConfigLoader, ValuesOfAcceptedEdgeCases)
 
     const ClientConfig colors = mustLoad("color_forms");
     EXPECT_EQ(colors.main_borders[0].color, 0xFFFFFFu); // three characters
-    EXPECT_EQ(colors.main_borders[1].color, 0x00FF00u); // "zz" reads as 0
+    EXPECT_EQ(colors.main_borders[1].color, 0xFF8000u); // "zz" reads as 0
 
     const ClientConfig images = mustLoad("repeated_image");
     ASSERT_EQ(images.images.size(), 2u);

@@ -13,20 +13,20 @@ using namespace tavrin;
 
 namespace {
 
-struct Run {
+struct ToolRun {
     int exitCode = -1;
     QString out;
     QString err;
 };
 
-Run runTool(const QStringList &args)
+ToolRun runTool(const QStringList &args)
 {
     QProcess process;
     process.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"), args);
     EXPECT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return Run { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                 QString::fromUtf8(process.readAllStandardError()) };
+    return ToolRun { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                     QString::fromUtf8(process.readAllStandardError()) };
 }
 
 QString fixture(const char *name)
@@ -39,11 +39,11 @@ QString fixture(const char *name)
 
 TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
 {
-    const Run accepted = runTool({ QStringLiteral("check-config"), fixture("good") });
+    const ToolRun accepted = runTool({ QStringLiteral("check-config"), fixture("good") });
     EXPECT_EQ(accepted.exitCode, 0);
     EXPECT_EQ(accepted.out, QStringLiteral("accepted\n"));
 
-    const Run rejected = runTool({ QStringLiteral("check-config"), fixture("no_prefs_window") });
+    const ToolRun rejected = runTool({ QStringLiteral("check-config"), fixture("no_prefs_window") });
     EXPECT_EQ(rejected.exitCode, 1);
     EXPECT_EQ(rejected.out, QStringLiteral("rejected: prefs_window: add_user_rss_url is missing or empty\n"));
 
@@ -58,7 +58,7 @@ TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
     };
     for (const QStringList &args : wrong) {
         SCOPED_TRACE(args.join(u' ').toStdString());
-        const Run run = runTool(args);
+        const ToolRun run = runTool(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(QStringLiteral("usage: tavrin-tool"))) << qPrintable(run.err);
@@ -75,7 +75,7 @@ TEST(CheckConfigTool, AgreesWithTheLoaderOnEveryFixture)
         ClientConfig config;
         QString reason;
         const bool ok = LoadConfigurationFile(dir.filePath(name), config, &reason);
-        const Run run = runTool({ QStringLiteral("check-config"), dir.filePath(name) });
+        const ToolRun run = runTool({ QStringLiteral("check-config"), dir.filePath(name) });
         EXPECT_EQ(run.exitCode, ok ? 0 : 1);
         EXPECT_EQ(run.out, ok ? QStringLiteral("accepted\n") : QStringLiteral("rejected: ") + reason + u'\n');
     }
@@ -86,7 +86,7 @@ TEST(CheckConfigTool, ReadsTheUsersFeeds)
     ASSERT_EQ(runTool({ QStringLiteral("check-config"), fixture("good") }).exitCode, 0);
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("sin_nombre"), QString(),
                                     kOtherMediaKeyPath));
-    const Run run = runTool({ QStringLiteral("check-config"), fixture("good") });
+    const ToolRun run = runTool({ QStringLiteral("check-config"), fixture("good") });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.contains(QStringLiteral("the user's feed \"sin_nombre\""))) << qPrintable(run.out);
 }
@@ -95,7 +95,7 @@ TEST(CheckConfigTool, AcceptsThePublishersShippedDocument)
 {
     const QString shipped = QStringLiteral(TAVRIN_SOURCE_DIR "/res/clientconfig.xml");
     ASSERT_TRUE(QFile::exists(shipped));
-    const Run run = runTool({ QStringLiteral("check-config"), shipped });
+    const ToolRun run = runTool({ QStringLiteral("check-config"), shipped });
     EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out);
     EXPECT_EQ(run.out, QStringLiteral("accepted\n"));
 }
