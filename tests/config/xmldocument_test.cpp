@@ -11,6 +11,12 @@
 #include <thread>
 #include <vector>
 
+// Readable failure messages for texts.
+static void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace tavrin {
 namespace {
 
