@@ -1,0 +1,176 @@
+// One web pane: program navigation, ready state, asynchronous measurements, completion and error events.
+#include "browser/webbrowser2.h"
+
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QWebEngineHistory>
+
+namespace tavrin {
+
+Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtWarningMsg)
+
+namespace {
+
+// Measures the body independently of the pane's height so a pane can shrink as well as grow:
+// in quirks mode the body's own scroll height is at least the viewport's, so the content's extent is
+// taken from a range over the body instead.
+const QString kMeasureScript = QStringLiteral(R"JS((function() {
+    var b = document.body;
+    if (!b) return null;
+    var cs = window.getComputedStyle(b);
+    var px = function(v) { var n = parseFloat(v); return isNaN(n) ? 0 : n; };
+    var w = b.scrollWidth + px(cs.marginLeft) + px(cs.marginRight);
+    var h;
+    if (document.compatMode === 'BackCompat') {
+        var r = document.createRange();
+        r.selectNodeContents(b);
+        var rc = r.getBoundingClientRect();
+        h = rc.bottom + window.scrollY + px(cs.paddingBottom) + px(cs.marginBottom);
+        if (b.childNodes.length === 0) h = px(cs.marginTop) + px(cs.paddingTop) + px(cs.paddingBottom) + px(cs.marginBottom);
+    } else {
+        h = b.scrollHeight + px(cs.marginTop) + px(cs.marginBottom);
+    }
+    return [Math.ceil(w), Math.ceil(h), window.innerWidth, b.innerHTML];
+})())JS");
+
+// The engine applies a new width to the page asynchronously; a measurement taken before that is
+// repeated a few times.
+constexpr int kMeasureRetries = 20;
+constexpr int kMeasureRetryMs = 25;
+
+// Chromium's net::ERR_ABORTED: the navigation was cancelled or replaced by a newer one.
+constexpr int kErrorAborted = -3;
+
+} // namespace
+
+CWebBrowser2::CWebBrowser2(const QString &name, PaneFlags flags, QWidget *parent)
+    : QWebEngineView(parent)
+    , m_name(name)
+    , m_page(new CWebCtrlInterFace(flags, this))
+{
+    setPage(m_page);
+    setContextMenuPolicy(flags.noContextMenu ? Qt::NoContextMenu : Qt::DefaultContextMenu);
+    m_page->setNavigationHook([this](const NavigationRequest &request) {
+        return m_filter ? m_filter(this, request) : NavigationVerdict::Allow;
+    });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &CWebBrowser2::onLoadingChanged);
+}
+
+void CWebBrowser2::setNavigationFilter(NavigationFilter filter)
+{
+    m_filter = std::move(filter);
+}
+
+void CWebBrowser2::Navigate(const QString &url)
+{
+    m_page->setProgramNavigation(true);
+    m_page->load(QUrl(url));
+}
+
+QString CWebBrowser2::GetLocationURL() const
+{
+    return m_page->url().toString();
+}
+
+bool CWebBrowser2::GetContentSize(int &width, int &height) const
+{
+    if (!m_measure.valid)
+        return false;
+    width = m_measure.width;
+    height = m_measure.height;
+    return true;
+}
+
+void CWebBrowser2::Remeasure()
+{
+    requestMeasure(0);
+}
+
+void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        ++m_loadGeneration;
+        m_readyStateBeforeLoad = m_readyState;
+        m_readyState = kReadyStateLoading;
+        break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        // Stopped or replaced: the page shown before stays, and so does its state.
+        m_readyState = m_readyStateBeforeLoad;
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        m_readyState = kReadyStateComplete;
+        // Keeps the pane without history: a navigation never leaves a way back.
+        m_page->history()->clear();
+        requestMeasure(0);
+        emit DocumentComplete(this, info.url());
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        qCDebug(lcBrowser) << m_name << "load failed" << info.url() << info.errorCode() << info.errorString();
+        if (info.errorCode() == kErrorAborted || m_page->lastRequestCancelled()) {
+            m_readyState = m_readyStateBeforeLoad;
+            break;
+        }
+        m_readyState = kReadyStateUninitialized;
+        emit NavigateError(this, info.url(), info.errorCode());
+        break;
+    }
+}
+
+void CWebBrowser2::resizeEvent(QResizeEvent *event)
+{
+    QWebEngineView::resizeEvent(event);
+    if (event->size().width() != m_measuredWidth && m_readyState == kReadyStateComplete)
+        requestMeasure(0);
+}
+
+void CWebBrowser2::showEvent(QShowEvent *event)
+{
+    QWebEngineView::showEvent(event);
+    if (m_readyState == kReadyStateComplete)
+        requestMeasure(0);
+}
+
+void CWebBrowser2::requestMeasure(int attempt)
+{
+    m_measuredWidth = width();
+    const quint64 generation = m_loadGeneration;
+    QPointer<CWebBrowser2> self(this);
+    m_page->runJavaScript(kMeasureScript, [self, generation, attempt](const QVariant &result) {
+        if (self)
+            self->applyMeasure(result, generation, attempt);
+    });
+}
+
+void CWebBrowser2::applyMeasure(const QVariant &result, quint64 generation, int attempt)
+{
+    if (generation != m_loadGeneration)
+        return; // measured a page that has since been replaced
+    const QVariantList values = result.toList();
+    ContentMeasure measure;
+    if (values.size() == 4) {
+        measure.valid = true;
+        measure.width = values.at(0).toInt();
+        measure.height = values.at(1).toInt();
+        measure.viewportWidth = values.at(2).toInt();
+        measure.bodyHtml = values.at(3).toString();
+    }
+    const bool stale = measure.valid && measure.viewportWidth != width() && isVisible();
+    if (measure.valid || !m_measure.valid) {
+        if (!(measure == m_measure)) {
+            m_measure = measure;
+            emit measurementChanged(this);
+        }
+    }
+    if (stale && attempt < kMeasureRetries) {
+        QPointer<CWebBrowser2> self(this);
+        QTimer::singleShot(kMeasureRetryMs, this, [self, attempt] {
+            if (self)
+                self->requestMeasure(attempt + 1);
+        });
+    }
+}
+
+} // namespace tavrin
