@@ -29,7 +29,7 @@ int checkConfig(const QStringList &args)
         std::printf("accepted\n");
         return kExitOk;
     }
-    std::printf("rejected: %s\n", reason.toLocal8Bit().constData());
+    std::printf("rejected: %s\n", reason.toUtf8().constData());
     return kExitRejected;
 }
 
