@@ -4,6 +4,7 @@
 #include "app/autostart.h"
 #include "config/clientconfig.h"
 #include "config/liveconfig.h"
+#include "news/newsstore.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -192,9 +193,6 @@ bool currentUserOnly(RegistryRoot root)
 {
     return root == RegistryRoot::CurrentUser;
 }
-
-std::mutex g_hookMutex;
-JustRegisteredHook g_justRegisteredHook;
 
 bool readSetting(const QString &valueName, QString &text)
 {
@@ -519,13 +517,7 @@ bool AddOtherMedia(const Subsection &record)
     if (!WriteRegistryString(RegistryRoot::CurrentUser, record.id, record.name, kOtherMediaKeyPath))
         return false;
     SetSectionSelected(record.key, record.active);
-    JustRegisteredHook hook;
-    {
-        std::lock_guard lock(g_hookMutex);
-        hook = g_justRegisteredHook;
-    }
-    if (hook)
-        hook(record.key);
+    AddJustRegistered(record.key);
     return true;
 }
 
@@ -534,12 +526,6 @@ bool RemoveOtherMedia(const Subsection &record)
     if (!record.user_added)
         return false;
     return DeleteRegistryValue(RegistryRoot::CurrentUser, record.id, kOtherMediaKeyPath);
-}
-
-void SetJustRegisteredHook(JustRegisteredHook hook)
-{
-    std::lock_guard lock(g_hookMutex);
-    g_justRegisteredHook = std::move(hook);
 }
 
 } // namespace tavrin

@@ -4,8 +4,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 namespace tavrin {
 
 struct Section;
@@ -100,15 +98,11 @@ bool IsSelected(const Subsection &subsection);
 // The user's feeds of the section with that identifier, in listing order; values whose name holds
 // kOtherMediaDeleteMarker are deleted on the way.
 QList<Subsection> LoadOtherMedia(const QString &sectionId);
-// For a user feed only: stores it, stores its selection and tells the news store it was just registered.
+// For a user feed only: stores it, stores its selection and tells the news store it was just registered
+// (so its first document is read without alerts).
 // False, with nothing else done, when the value could not be stored.
 bool AddOtherMedia(const Subsection &record);
 // For a user feed only: deletes its value; false for any other record.
 bool RemoveOtherMedia(const Subsection &record);
-
-// Called by AddOtherMedia with the new feed's selection key once it is stored; the news store installs
-// itself here so this module does not depend on it. Null means nobody listens.
-using JustRegisteredHook = std::function<void(const QString &key)>;
-void SetJustRegisteredHook(JustRegisteredHook hook);
 
 } // namespace tavrin

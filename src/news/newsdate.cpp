@@ -1,0 +1,106 @@
+// Local-time reading of news dates through the C library, and the times shown in alerts.
+#include "news/newsdate.h"
+
+#include "app/clock.h"
+
+#include <ctime>
+
+namespace tavrin {
+namespace {
+
+// One "%Nd" of sscanf: blanks are skipped, then at most width characters (sign included) are read.
+bool scanField(const QString &text, qsizetype &pos, int width, int &out)
+{
+    while (pos < text.size() && text.at(pos).isSpace())
+        ++pos;
+    qsizetype end = std::min(text.size(), pos + width);
+    qsizetype i = pos;
+    bool negative = false;
+    if (i < end && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    const qsizetype digits = i;
+    int value = 0;
+    while (i < end && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9')) {
+        value = value * 10 + (text.at(i).unicode() - u'0');
+        ++i;
+    }
+    if (i == digits)
+        return false;
+    out = negative ? -value : value;
+    pos = i;
+    return true;
+}
+
+// How many numbers of "%04d-%02d-%02d %02d:%02d:%02d" the text yields, as sscanf counts them.
+int scanDate(const QString &text, int (&parts)[6])
+{
+    static const int widths[6] = { 4, 2, 2, 2, 2, 2 };
+    qsizetype pos = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (!scanField(text, pos, widths[i], parts[i]))
+            return i;
+        if (i == 5)
+            break;
+        if (i == 2) {
+            // A blank in the pattern matches any run of blanks, also none.
+            while (pos < text.size() && text.at(pos).isSpace())
+                ++pos;
+            continue;
+        }
+        const QChar literal = i < 2 ? QLatin1Char('-') : QLatin1Char(':');
+        if (pos >= text.size() || text.at(pos) != literal)
+            return i + 1;
+        ++pos;
+    }
+    return 6;
+}
+
+bool localParts(std::int64_t time, std::tm &parts)
+{
+    const std::time_t t = static_cast<std::time_t>(time);
+    return localtime_r(&t, &parts) != nullptr;
+}
+
+} // namespace
+
+std::int64_t ParseNewsDate(const QString &text)
+{
+    int parts[6] = {};
+    if (scanDate(text, parts) < 6 || parts[0] < 1970 || parts[0] >= 3000 || parts[1] < 1 || parts[1] > 12
+        || parts[2] < 1 || parts[2] > 31)
+        return clock().nowSeconds();
+    std::tm tm {};
+    tm.tm_year = parts[0] - 1900;
+    tm.tm_mon = parts[1] - 1;
+    tm.tm_mday = parts[2];
+    tm.tm_hour = parts[3];
+    tm.tm_min = parts[4];
+    tm.tm_sec = parts[5];
+    tm.tm_isdst = -1;
+    const std::time_t t = std::mktime(&tm);
+    // -1 is also mktime's failure; both it and any moment before the epoch fall back like a bad text.
+    if (t < 0)
+        return clock().nowSeconds();
+    return static_cast<std::int64_t>(t);
+}
+
+QString FormatNewsTime(const NewsRecord &record)
+{
+    std::tm parts {};
+    if (!localParts(record.time, parts))
+        return QStringLiteral("00h00");
+    return QString::asprintf("%02dh%02d", parts.tm_hour, parts.tm_min);
+}
+
+QString FormatNewsDateTime(std::int64_t time)
+{
+    std::tm parts {};
+    if (!localParts(time, parts))
+        return {};
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                             parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
+
+} // namespace tavrin

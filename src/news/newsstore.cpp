@@ -1,0 +1,248 @@
+// The process's news store and the reading of sections_news documents.
+#include "news/newsstore.h"
+
+#include "app/settings.h"
+#include "config/clientconfig.h"
+#include "config/liveconfig.h"
+#include "config/xmldocument.h"
+#include "net/httpclient.h"
+#include "news/newsdate.h"
+
+namespace tavrin {
+namespace {
+
+const QString kSubsectionPlaceholder = QStringLiteral("@SUBSECTION@");
+
+} // namespace
+
+NewsStore::NewsStore() = default;
+
+void NewsStore::addRecord(const NewsRecord &record, bool quiet)
+{
+    std::lock_guard lock(m_mutex);
+    const bool firstSighting = m_seen.insert(record.id).second;
+    if (firstSighting && !quiet)
+        m_pending.insert(record);
+}
+
+void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet,
+                              const RecordVisitor &visit)
+{
+    if (TagName(element) != QLatin1String("news"))
+        return;
+    NewsRecord record;
+    record.id = Attribute(element, QStringLiteral("id"));
+    record.section_key = sectionKey;
+    record.title = Text(FirstChild(element, QStringLiteral("title")));
+    record.url = Text(FirstChild(element, QStringLiteral("url")));
+    record.date = Text(FirstChild(element, QStringLiteral("date")));
+    if (sectionKey.isEmpty() || record.id.isEmpty() || record.title.isEmpty() || record.url.isEmpty())
+        return;
+    record.time = ParseNewsDate(record.date);
+    addRecord(record, quiet);
+    if (visit)
+        visit(record);
+}
+
+bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &visit)
+{
+    if (text.isEmpty())
+        return false;
+    XmlElement root;
+    if (!LoadXmlText(text, root) || TagName(root) != QLatin1String("sections_news"))
+        return false;
+
+    // A node that is not an element ends the walk it belongs to, as if the list ended there.
+    for (const XmlElement &section : Children(root)) {
+        if (section.isNull())
+            return true;
+        if (TagName(section) != QLatin1String("section"))
+            return false;
+        const QString sectionId = Attribute(section, QStringLiteral("id"));
+        if (sectionId.isEmpty())
+            continue;
+        for (const XmlElement &child : Children(section)) {
+            if (child.isNull())
+                break;
+            const QString name = TagName(child);
+            if (name == QLatin1String("news")) {
+                parseNewsItem(child, sectionId, false, visit);
+            } else if (name == QLatin1String("subsection")) {
+                const QString key = sectionId + QLatin1Char('_') + Attribute(child, QStringLiteral("id"));
+                // The first document of a feed registered in this run only teaches which items exist.
+                const bool quiet = isJustRegistered(key);
+                for (const XmlElement &item : Children(child)) {
+                    if (item.isNull())
+                        break;
+                    parseNewsItem(item, key, quiet, visit);
+                }
+                if (quiet)
+                    forgetJustRegistered(key);
+            } else {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool NewsStore::fetchAndParse(const QString &url)
+{
+    return parseSectionsNews(FetchCompressedText(url, false, nullptr));
+}
+
+bool NewsStore::updateNews(const ClientConfig &config, bool initial)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.clear();
+    }
+    if (!fetchAndParse(config.sections_xml_url))
+        return false;
+    if (!initial && !GetOtherMediaAlerts())
+        return true;
+    for (const Section &section : config.sections) {
+        if (!initial && !(IsSelected(section) && CarriesUserFeeds(section)))
+            continue;
+        if (!section.xml_url.isEmpty() && !fetchAndParse(section.xml_url))
+            return false;
+        if (section.user_rss_xml_url.isEmpty())
+            continue;
+        for (const Subsection &subsection : EffectiveSubsections(section)) {
+            if (!subsection.user_added || (!initial && !IsSelected(subsection)))
+                continue;
+            if (!fetchAndParse(UserFeedUrl(section.user_rss_xml_url, subsection.id)))
+                return false;
+        }
+    }
+    return true;
+}
+
+NewsSet NewsStore::copyPendingAlerts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending;
+}
+
+bool NewsStore::isSeen(const QString &id) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_seen.count(id) > 0;
+}
+
+qsizetype NewsStore::seenCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<qsizetype>(m_seen.size());
+}
+
+void NewsStore::addJustRegistered(const QString &key)
+{
+    std::lock_guard lock(m_mutex);
+    m_justRegistered.insert(key);
+}
+
+bool NewsStore::isJustRegistered(const QString &key) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_justRegistered.count(key) > 0;
+}
+
+void NewsStore::forgetJustRegistered(const QString &key)
+{
+    std::lock_guard lock(m_mutex);
+    m_justRegistered.erase(key);
+}
+
+NewsStore &newsStore()
+{
+    static NewsStore store;
+    return store;
+}
+
+bool UpdateNews(bool initial)
+{
+    const std::shared_ptr<const ClientConfig> config = currentConfig();
+    return newsStore().updateNews(*config, initial);
+}
+
+NewsSet CopyPendingAlerts()
+{
+    return newsStore().copyPendingAlerts();
+}
+
+bool ParseSectionsNews(const QByteArray &text)
+{
+    return newsStore().parseSectionsNews(text);
+}
+
+void ParseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet)
+{
+    newsStore().parseNewsItem(element, sectionKey, quiet);
+}
+
+bool IsJustRegistered(const QString &key)
+{
+    return newsStore().isJustRegistered(key);
+}
+
+void ForgetJustRegistered(const QString &key)
+{
+    newsStore().forgetJustRegistered(key);
+}
+
+void AddJustRegistered(const QString &key)
+{
+    newsStore().addJustRegistered(key);
+}
+
+bool IsKeySelected(const ClientConfig &config, const QString &sectionKey)
+{
+    for (const Section &section : config.sections) {
+        if (section.id == sectionKey)
+            return IsSelected(section);
+    }
+    const std::optional<Subsection> subsection = config.FindSubsectionByKey(sectionKey);
+    return subsection && IsSelected(*subsection);
+}
+
+bool IsKeySelected(const QString &sectionKey)
+{
+    return IsKeySelected(*currentConfig(), sectionKey);
+}
+
+QString KeyDisplayName(const ClientConfig &config, const QString &sectionKey)
+{
+    for (const Section &section : config.sections) {
+        if (section.id == sectionKey)
+            return section.name;
+    }
+    const std::optional<Subsection> subsection = config.FindSubsectionByKey(sectionKey);
+    return subsection ? subsection->name : QString();
+}
+
+QString KeyDisplayName(const QString &sectionKey)
+{
+    return KeyDisplayName(*currentConfig(), sectionKey);
+}
+
+QString UserFeedUrl(const QString &urlTemplate, const QString &subsectionId)
+{
+    QString url = urlTemplate;
+    url.replace(kSubsectionPlaceholder, subsectionId);
+    // Everything an address may hold passes unchanged; only bytes that would make it unusable are escaped.
+    const QByteArray bytes = url.toUtf8();
+    QByteArray escaped;
+    escaped.reserve(bytes.size());
+    static const QByteArray notInAddresses = QByteArrayLiteral("\"<>\\^`{|}");
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u >= 0x7F || notInAddresses.contains(c))
+            escaped += '%' + QByteArray::number(u, 16).toUpper().rightJustified(2, '0');
+        else
+            escaped += c;
+    }
+    return QString::fromLatin1(escaped);
+}
+
+} // namespace tavrin
