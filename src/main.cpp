@@ -1,12 +1,8 @@
 // Entry point of the Tavrin client.
-#include "browser/schemes.h"
-
-#include <QApplication>
+#include "app/shell/tavrinapp.h"
 
 int main(int argc, char **argv)
 {
-    tavrin::registerTavrinScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    return 0;
+    tavrin::CTavrinApp app(argc, argv);
+    return app.run();
 }

@@ -7,7 +7,8 @@ namespace tavrin {
 
 namespace {
 std::atomic<int> g_appState { static_cast<int>(AppState::Starting) };
-}
+std::atomic<int> g_stateBeforeOffline { static_cast<int>(AppState::Starting) };
+} // namespace
 
 AppState appState()
 {
@@ -17,6 +18,16 @@ AppState appState()
 void setAppState(AppState state)
 {
     g_appState.store(static_cast<int>(state));
+}
+
+AppState stateBeforeOffline()
+{
+    return static_cast<AppState>(g_stateBeforeOffline.load());
+}
+
+void setStateBeforeOffline(AppState state)
+{
+    g_stateBeforeOffline.store(static_cast<int>(state));
 }
 
 } // namespace tavrin

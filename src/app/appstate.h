@@ -18,4 +18,8 @@ AppState appState();
 // Sets the state; only the GUI thread calls it.
 void setAppState(AppState state);
 
+// The state that was current when the connection was lost, restored when it returns.
+AppState stateBeforeOffline();
+void setStateBeforeOffline(AppState state);
+
 } // namespace tavrin

@@ -1,0 +1,51 @@
+// The main window's state decisions as plain functions of the application state.
+#include "mainwnd/mainwndstate.h"
+
+#include <algorithm>
+
+namespace tavrin {
+
+bool ShowsPages(AppState state)
+{
+    return state == AppState::Running || state == AppState::Refreshing;
+}
+
+bool LayoutRuns(AppState state)
+{
+    return state == AppState::Running || state == AppState::Refreshing || state == AppState::Offline
+        || state == AppState::Updating;
+}
+
+bool TakesConnectionLost(AppState state)
+{
+    return state != AppState::Offline && state != AppState::Exiting;
+}
+
+bool AsksNewVersion(AppState state, bool questionOpen)
+{
+    if (questionOpen)
+        return false;
+    return state != AppState::Offline && state != AppState::Updating && state != AppState::Exiting;
+}
+
+RestoreStep StateAfterRestore(AppState kept)
+{
+    switch (kept) {
+    case AppState::Starting:
+        return { AppState::Starting, false };
+    case AppState::Updating:
+        return { AppState::Updating, false };
+    case AppState::Exiting:
+        return { AppState::Exiting, false };
+    default:
+        return { AppState::Running, true };
+    }
+}
+
+bool AllPanesComplete(const QList<int> &readyStates)
+{
+    constexpr int kComplete = 4;
+    return std::all_of(readyStates.begin(), readyStates.end(), [](int state) { return state == kComplete; });
+}
+
+} // namespace tavrin
