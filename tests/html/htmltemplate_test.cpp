@@ -176,18 +176,6 @@ TEST(HtmlTemplate, RemovalAlwaysTerminates)
                   + QStringLiteral("</p>"));
 }
 
-TEST(HtmlTemplate, SourceNeverChanges)
-{
-    const QString text
-        = QStringLiteral("a") + marker("B") + QStringLiteral("inner") + marker("B") + QStringLiteral("z");
-    HtmlTemplate page(text);
-    EXPECT_EQ(page.GetBlock(QStringLiteral("B")), QStringLiteral("inner"));
-    EXPECT_EQ(page.GetBlock(QStringLiteral("B")), QStringLiteral("inner"));
-    EXPECT_EQ(page.GetResult(), QStringLiteral("az"));
-    EXPECT_EQ(page.GetBlock(QStringLiteral("B")), QStringLiteral("inner"));
-    EXPECT_EQ(page.GetResult(), QStringLiteral("az"));
-}
-
 TEST(HtmlTemplate, TextHelpers)
 {
     const std::pair<const char *, const char *> nbsp[] = {
