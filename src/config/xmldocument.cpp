@@ -84,7 +84,7 @@ QByteArray qualifiedName(const xmlChar *name, xmlNsPtr ns)
     return result;
 }
 
-// Whitespace-only text between elements is dropped like the parser of the original client did.
+// Whitespace-only text between elements is indentation, not content.
 bool isDroppedText(xmlNodePtr n)
 {
     return n->type == XML_TEXT_NODE && isBlank(n->content);
