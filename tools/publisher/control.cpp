@@ -82,7 +82,8 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
         return Ok("reset");
     }
     if (name == "state")
-        return TextReply(200, Describe(control.Snapshot()));
+        return TextReply(
+            200, Describe(control.Snapshot()) + "waiting=" + std::to_string(control.Waiting()) + "\n");
     if (name == "log") {
         Reply reply = TextReply(200, context.log.Text());
         if (Flag(params, "clear", false))

@@ -65,6 +65,12 @@ bool ControlState::Delay(std::chrono::milliseconds delay)
     return !m_changed.wait_for(lock, delay, [&] { return m_released || m_resets != resets; });
 }
 
+int ControlState::Waiting() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_waiting;
+}
+
 void ControlState::Release()
 {
     {

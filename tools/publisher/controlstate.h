@@ -54,6 +54,8 @@ public:
     bool Delay(std::chrono::milliseconds delay);
     // Wakes every waiting request (at shutdown).
     void Release();
+    // How many requests wait on a silent path now.
+    int Waiting() const;
 
 private:
     static PathRule RuleIn(const ControlSettings &settings, const std::string &path);
@@ -64,6 +66,7 @@ private:
     ControlSettings m_settings;
     unsigned long long m_resets = 0;
     bool m_released = false;
+    int m_waiting = 0;
 };
 
 } // namespace tavrin::publisher
