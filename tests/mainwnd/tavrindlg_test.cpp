@@ -250,5 +250,55 @@ TEST_F(MainWindowTest, EscapeAndShowHideCommand)
     EXPECT_FALSE(dlg->isVisible());
 }
 
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global)
+{
+    const QPointF local = target->mapFromGlobal(QPointF(global));
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, local, QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+TEST_F(MainWindowTest, DragAreaMovesAndFrameBandsResize)
+{
+    start();
+    ASSERT_TRUE(waitForState(AppState::Running));
+    ASSERT_TRUE(waitUntil([&] { return dlg->sectionsPane()->focusProxy() != nullptr; }));
+    QWidget *sectionsInput = dlg->sectionsPane()->focusProxy();
+    const QRect before = dlg->geometry();
+
+    const struct {
+        const char *name;
+        QWidget *target; // where the press lands
+        QPoint at; // window coordinates of the press
+        QPoint drag;
+        QRect expected; // relative to the geometry before
+    } cases[] = {
+        { "press in the drag area over the sections page moves", sectionsInput, QPoint(50, 10),
+          QPoint(30, 20), before.translated(30, 20) },
+        { "press on the page outside the drag area goes to the page", sectionsInput, QPoint(250, 10),
+          QPoint(30, 20), before },
+        { "bottom-right band resizes", dlg.get(), QPoint(318, 478), QPoint(40, 25),
+          before.adjusted(0, 0, 40, 25) },
+        { "left band never makes it narrower than the design width", dlg.get(), QPoint(1, 200), QPoint(60, 0),
+          before },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        dlg->setGeometry(before);
+        const QPoint start = dlg->mapToGlobal(c.at);
+        sendMouse(c.target, QEvent::MouseButtonPress, start);
+        sendMouse(dlg.get(), QEvent::MouseMove, start + c.drag);
+        sendMouse(dlg.get(), QEvent::MouseButtonRelease, start + c.drag);
+        EXPECT_EQ(dlg->geometry(), c.expected);
+    }
+    // The drag area's right edge moves with the extra width.
+    dlg->setGeometry(before.adjusted(0, 0, 100, 0));
+    const QPoint start = dlg->mapToGlobal(QPoint(250, 10));
+    sendMouse(sectionsInput, QEvent::MouseButtonPress, start);
+    sendMouse(dlg.get(), QEvent::MouseMove, start + QPoint(5, 5));
+    sendMouse(dlg.get(), QEvent::MouseButtonRelease, start + QPoint(5, 5));
+    EXPECT_EQ(dlg->geometry(), before.adjusted(0, 0, 100, 0).translated(5, 5));
+}
+
 } // namespace
 } // namespace tavrin
