@@ -266,6 +266,37 @@ TEST_F(PublisherTest, NewsDocumentsPassTheClientsNewsParser)
     }
 }
 
+TEST_F(PublisherTest, CheckerAcceptsEveryServedDocument)
+{
+    struct Case {
+        const char *command;
+        const char *path;
+        const char *verdict; // the checker's last line
+    };
+    const Case cases[] = {
+        { "check-config", "clientconfig.xml", "accepted" },
+        { "check-news", "xml/sections_news.xml", "read" },
+        { "check-news", "xml/seccion/5.xml", "read" },
+        { "check-news", "xml/seccion/9.xml", "read" },
+        { "check-news", "xml/otros-medios/m0a1b2c3d.xml", "read" },
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        QFile file(dir.filePath(QStringLiteral("document.xml")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(FetchCompressedText(publisher().url(QString::fromLatin1(c.path)), true, nullptr));
+        file.close();
+        QProcess tool;
+        tool.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"),
+                   { QString::fromLatin1(c.command), file.fileName() });
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        const QList<QByteArray> lines = tool.readAllStandardOutput().trimmed().split('\n');
+        EXPECT_EQ(lines.last(), QByteArray(c.verdict));
+    }
+}
+
 TEST_F(PublisherTest, HeadlinesKeepArrivingAndPublishAddsOneAtOnce)
 {
     const QString address = publisher().url(QStringLiteral("xml/sections_news.xml"));
@@ -558,7 +589,12 @@ TEST_F(PublisherTest, RequestLogCountsTheBytesSent)
     ASSERT_TRUE(packed && unchanged);
     ASSERT_EQ(unchanged->status, 304);
 
-    const std::string log = control("log").body;
+    // The server logs a request just after answering it.
+    std::string log;
+    EXPECT_TRUE(tavrin::test::waitUntil([&] {
+        log = control("log").body;
+        return log.find("total requests=3 ") != std::string::npos;
+    }));
     const std::string packedLine = "GET /xml/sections_news.xml 200 headers=";
     const std::size_t at = log.find(packedLine);
     ASSERT_NE(at, std::string::npos) << log;

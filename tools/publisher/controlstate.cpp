@@ -45,17 +45,23 @@ void ControlState::Reset()
     {
         std::lock_guard lock(m_mutex);
         m_settings = m_initial;
+        m_changedAt = std::time(nullptr);
         ++m_resets;
     }
     m_changed.notify_all();
 }
 
-bool ControlState::WaitWhileSilent(const std::string &path, std::chrono::milliseconds limit)
+bool ControlState::WaitWhileSilent(const std::string &path, std::chrono::milliseconds limit, int mostWaiting)
 {
     std::unique_lock lock(m_mutex);
+    if (m_waiting >= mostWaiting)
+        return false;
     const unsigned long long resets = m_resets;
-    return m_changed.wait_for(
+    ++m_waiting;
+    const bool answer = m_changed.wait_for(
         lock, limit, [&] { return m_released || m_resets != resets || !RuleIn(m_settings, path).silent; });
+    --m_waiting;
+    return answer;
 }
 
 bool ControlState::Delay(std::chrono::milliseconds delay)
@@ -63,6 +69,12 @@ bool ControlState::Delay(std::chrono::milliseconds delay)
     std::unique_lock lock(m_mutex);
     const unsigned long long resets = m_resets;
     return !m_changed.wait_for(lock, delay, [&] { return m_released || m_resets != resets; });
+}
+
+std::time_t ControlState::ChangedAt() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_changedAt;
 }
 
 int ControlState::Waiting() const

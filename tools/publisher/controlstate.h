@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -42,18 +43,22 @@ public:
         {
             std::lock_guard lock(m_mutex);
             change(m_settings);
+            m_changedAt = std::time(nullptr);
         }
         m_changed.notify_all();
     }
     // Back to the settings the server started with.
     void Reset();
     // Waits until `path` is no longer silent, the settings are reset, or `limit` passes; true when
-    // the path may be answered now.
-    bool WaitWhileSilent(const std::string &path, std::chrono::milliseconds limit);
+    // the path may be answered now. False at once when `mostWaiting` requests wait already, so that
+    // silent addresses never take every worker and the controls stay reachable.
+    bool WaitWhileSilent(const std::string &path, std::chrono::milliseconds limit, int mostWaiting);
     // Sleeps `delay`, cut short by a reset; true when the whole delay passed.
     bool Delay(std::chrono::milliseconds delay);
     // Wakes every waiting request (at shutdown).
     void Release();
+    // When a control last changed the settings; pages that depend on them are newer than that.
+    std::time_t ChangedAt() const;
     // How many requests wait on a silent path now.
     int Waiting() const;
 
@@ -67,6 +72,7 @@ private:
     unsigned long long m_resets = 0;
     bool m_released = false;
     int m_waiting = 0;
+    std::time_t m_changedAt = 0;
 };
 
 } // namespace tavrin::publisher

@@ -172,13 +172,13 @@ Reply UrgentPage(PublisherContext &context)
     const std::optional<std::string> forced = context.control.Snapshot().urgentText;
     if (forced && forced->empty())
         return HtmlReply("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body></body></html>\n",
-                         0);
+                         context.control.ChangedAt());
     const std::optional<SiteFile> page = context.site.Read("plantillas/urgente.html");
     if (!page)
         return NotFound();
     std::string text;
     std::string target = context.site.base() + "hemeroteca.html";
-    std::time_t modified = page->modified;
+    std::time_t modified = std::max(page->modified, context.control.ChangedAt());
     if (forced) {
         text = *forced;
     } else {
@@ -212,7 +212,7 @@ Reply InstallerScript(PublisherContext &context)
     Reply reply;
     reply.contentType = "application/octet-stream";
     reply.body = std::move(text);
-    reply.lastModified = script->modified;
+    reply.lastModified = std::max(script->modified, context.control.ChangedAt());
     return reply;
 }
 
@@ -224,7 +224,7 @@ Reply ConfigurationDocument(PublisherContext &context)
     const ControlSettings settings = context.control.Snapshot();
     Reply reply;
     reply.contentType = "text/xml; charset=utf-8";
-    reply.lastModified = file->modified;
+    reply.lastModified = std::max(file->modified, context.control.ChangedAt());
     reply.body = file->content;
     ReplaceAll(reply.body, "@APP_VERSION@", settings.offeredVersion);
     switch (settings.brokenConfig) {

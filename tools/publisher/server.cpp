@@ -15,6 +15,8 @@ namespace tavrin::publisher {
 namespace {
 
 constexpr std::size_t kWorkerThreads = 48;
+// Requests held by silent addresses; beyond this they are answered 504 at once.
+constexpr int kMostSilentRequests = 32;
 constexpr const char *kProxyRealm = "Belmoreta proxy";
 
 // A request sent through a proxy names the whole address ("http://host:port/path"); the path is
@@ -97,8 +99,8 @@ PublisherServer::PublisherServer()
         }
         const PathRule rule = m_context.load()->control.RuleFor(path);
         if (rule.silent
-            && !m_context.load()->control.WaitWhileSilent(path,
-                                                          std::chrono::seconds(kLongestSilenceSeconds))) {
+            && !m_context.load()->control.WaitWhileSilent(path, std::chrono::seconds(kLongestSilenceSeconds),
+                                                          kMostSilentRequests)) {
             Write(TextReply(504, "Sin respuesta\n"), response);
             return;
         }
