@@ -83,6 +83,12 @@ bool CWebBrowser2::GetContentSize(int &width, int &height) const
     return true;
 }
 
+Qt::CursorShape CWebBrowser2::pageCursorShape() const
+{
+    const QWidget *input = inputWidget();
+    return input ? input->cursor().shape() : cursor().shape();
+}
+
 void CWebBrowser2::Remeasure()
 {
     requestMeasure(0);

@@ -60,6 +60,12 @@ public:
     // Asks the page for a new measurement (answered later through measurementChanged).
     void Remeasure();
 
+    // The child widget that receives the pane's mouse and keys (the engine creates it with the
+    // page's first rendering; null before). An event filter on it sees presses before the page.
+    QWidget *inputWidget() const { return focusProxy(); }
+    // The cursor the page shows now (CSS cursors included), for the resize-grip rule.
+    Qt::CursorShape pageCursorShape() const;
+
 signals:
     // The main frame finished loading successfully.
     void DocumentComplete(tavrin::CWebBrowser2 *pane, const QUrl &url);

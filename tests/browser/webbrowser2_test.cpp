@@ -139,6 +139,29 @@ TEST_F(PaneTest, ProgramLoadPassesAndUserNavigationsAreCancelled)
     EXPECT_EQ(failed.size(), 0); // a cancelled navigation is no error
 }
 
+TEST_F(PaneTest, CommandLinksLetThroughFailQuietly)
+{
+    // An owner that lets a command address through: the scheme's handler refuses the load without
+    // an error page and without a navigation error, and the page shown before stays.
+    servePage(server, "/page", "<html><body>page</body></html>");
+    ASSERT_TRUE(loadAndWait(server.url("/page")));
+    std::vector<QWebEngineLoadingInfo::LoadStatus> commandLoads;
+    QObject::connect(pane->hostPage(), &QWebEnginePage::loadingChanged, pane.get(),
+                     [&](const QWebEngineLoadingInfo &info) {
+                         if (info.url().scheme() == QLatin1String("tavrin"))
+                             commandLoads.push_back(info.status());
+                     });
+    pane->Navigate(QStringLiteral("tavrin://select_section/?id=7"));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return !commandLoads.empty() && commandLoads.back() != QWebEngineLoadingInfo::LoadStartedStatus;
+        },
+        kLoadTimeoutMs));
+    EXPECT_EQ(failed.size(), 0u);
+    EXPECT_EQ(pane->GetLocationURL(), server.url("/page"));
+    EXPECT_EQ(pane->GetReadyState(), CWebBrowser2::kReadyStateComplete);
+}
+
 TEST_F(PaneTest, FailedLoadsRaiseNavigateError)
 {
     servePage(server, "/missing-page", "<html><body>not here</body></html>", 404);
