@@ -11,9 +11,12 @@ int main(int argc, char **argv)
     testing::InitGoogleTest(&argc, argv);
     tavrin::test::installPrivateFolders();
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    // The engine's sandbox cannot run as root (CI); ctest's environment list does not reach every test.
+    // The engine's sandbox cannot run as root (CI), and the closed test network must not be probed.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", QByteArrayLiteral("1"));
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArrayLiteral("--disable-gpu --disable-background-networking "
+                                                                "--disable-component-update"));
     tavrin::registerTavrinScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
