@@ -29,3 +29,9 @@ function(tavrin_glob_sources out)
   endforeach()
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
+
+# Fuzzing instruments the whole core, so the fuzzer sees coverage inside the parsers, not only in the entry files.
+if(TAVRIN_FUZZ)
+  target_compile_options(tavrin_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(tavrin_options INTERFACE -fsanitize=address,undefined)
+endif()
