@@ -175,6 +175,7 @@ struct Transfer {
     QByteArray lastModified;
     QByteArray proxyRealm;
     bool hasLocation = false;
+    bool encoded = false; // libcurl decodes the body, so Content-Length does not count what arrives
     bool noStore = false;
 
     bool decided = false;
@@ -182,6 +183,9 @@ struct Transfer {
     bool announced = false;
     bool tooLarge = false;
     qint64 received = 0;
+
+    // The length of what the caller receives: unknown (0) when the body was compressed on the wire.
+    qint64 announcedLength() const { return encoded ? 0 : contentLength; }
 
     void resetResponse()
     {
@@ -191,6 +195,7 @@ struct Transfer {
         lastModified.clear();
         proxyRealm.clear();
         hasLocation = false;
+        encoded = false;
         noStore = false;
     }
 };
@@ -244,7 +249,9 @@ size_t onHeader(char *data, size_t size, size_t count, void *user)
         return bytes;
     const QByteArray name = line.left(colon).trimmed().toLower();
     const QByteArray value = line.mid(colon + 1).trimmed();
-    if (name == "content-length")
+    if (name == "content-encoding")
+        t.encoded = !value.isEmpty() && value.toLower() != "identity";
+    else if (name == "content-length")
         t.contentLength = parseDecimal(value);
     else if (name == "etag")
         t.etag = value;
@@ -274,7 +281,7 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
             return 0;
         t.keep = !(isRedirect(t.status) && t.hasLocation) && !(t.status == 304 && t.cachedAnswer);
         if (t.keep)
-            announce(t, t.contentLength);
+            announce(t, t.announcedLength());
     }
     t.received += static_cast<qint64>(bytes);
     if (t.received > t.maxBytes) {
@@ -486,7 +493,7 @@ bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, 
                 appendChunks(buffer, notify, cached->body.constData(), cached->body.size());
                 return true;
             }
-            announce(t, t.contentLength);
+            announce(t, t.announcedLength());
             if (t.status == 200 && !t.noStore && (!t.etag.isEmpty() || !t.lastModified.isEmpty()))
                 HttpCache::store(current, HttpCacheEntry { t.etag, t.lastModified, buffer.mid(start) });
             return true;

@@ -78,6 +78,8 @@ TestServer::TestServer()
     m_server.Delete(".*", handler);
     m_server.Options(".*", handler);
     m_server.set_keep_alive_max_count(1000);
+    // Stopping waits for idle kept-alive connections; keep that wait short.
+    m_server.set_keep_alive_timeout(1);
     m_port = m_server.bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("TestServer: cannot bind 127.0.0.1");
