@@ -5,12 +5,16 @@
 #include "app/fileutil.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "app/shell/messagebox.h"
 #include "config/liveconfig.h"
+#include "config/texts.h"
 #include "mainwnd/panepages.h"
 #include "net/connectivity.h"
+#include "news/newsstore.h"
 #include "support/waituntil.h"
 #include "testpublisher.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -248,6 +252,119 @@ TEST_F(MainWindowTest, EscapeAndShowHideCommand)
     EXPECT_TRUE(dlg->isVisible());
     dlg->OnCommand(ID_SHOW_HIDE);
     EXPECT_FALSE(dlg->isVisible());
+}
+
+// Stands in for the alerts actor: keeps what the window posts to it.
+class AlertsRecorder : public QObject {
+public:
+    QList<int> numbers;
+    QList<qsizetype> setSizes;
+    QStringList firstIds;
+
+protected:
+    bool event(QEvent *event) override
+    {
+        AppMessage *message = asAppMessage(event);
+        if (!message)
+            return QObject::event(event);
+        numbers.append(message->number());
+        if (auto set = message->takePayloadAs<NewsSet>()) {
+            setSizes.append(set->size());
+            firstIds.append(set->size() ? set->newest().id : QString());
+        }
+        return true;
+    }
+};
+
+TEST_F(MainWindowTest, MessagesToTheAlertsActor)
+{
+    start();
+    AlertsRecorder alerts;
+    dlg->setAlertsTarget(&alerts);
+    ASSERT_TRUE(waitForState(AppState::Running));
+    newsStore().addRecord({ QStringLiteral("fresh"), QStringLiteral("1"), QStringLiteral("Titular"),
+                            QStringLiteral("http://127.0.0.1/fresh"), QStringLiteral("2030-01-01 00:00:00"),
+                            1893456000 },
+                          false);
+
+    postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
+    ASSERT_TRUE(waitUntil([&] { return alerts.numbers.contains(WM_ALERTS_ADD); }));
+    ASSERT_EQ(alerts.setSizes.size(), 1);
+    EXPECT_GE(alerts.setSizes.at(0), 1);
+    EXPECT_EQ(alerts.firstIds.at(0), QStringLiteral("fresh")) << "a copy of the pending set travels";
+
+    dlg->OnCancel();
+    ASSERT_TRUE(waitUntil([&] { return alerts.numbers.contains(WM_ALERTS_CLOSE); }));
+
+    // Offline: news for alerts are not passed on.
+    publisher->setOnline(false);
+    postMessage(dlg.get(), WM_CONNECTION_LOST);
+    ASSERT_TRUE(waitForState(AppState::Offline, 5000));
+    const qsizetype added = alerts.numbers.count(WM_ALERTS_ADD);
+    postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
+    dlg->OnCommand(ID_EXIT);
+    ASSERT_TRUE(waitUntil([&] { return alerts.numbers.contains(WM_ALERTS_QUIT); }));
+    EXPECT_EQ(alerts.numbers.count(WM_ALERTS_ADD), added);
+}
+
+TEST_F(MainWindowTest, NewVersionQuestion)
+{
+    const struct {
+        const char *name;
+        QMessageBox::StandardButton answer;
+        bool runner;
+        int runnerResult;
+        AppState after;
+        bool exits;
+    } cases[] = {
+        { "declined", QMessageBox::No, true, QDialog::Accepted, AppState::Running, false },
+        { "accepted, update runs", QMessageBox::Yes, true, QDialog::Accepted, AppState::Updating, false },
+        { "accepted, update cancelled", QMessageBox::Yes, true, QDialog::Rejected, AppState::Exiting, true },
+        { "accepted without an update dialog", QMessageBox::Yes, false, 0, AppState::Running, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        dlg.reset();
+        quits = 0;
+        start();
+        ASSERT_TRUE(waitForState(AppState::Running));
+        dlg->hide();
+        QList<MessageBoxRequest> asked;
+        bool visibleWhenAsked = false;
+        SetMessageBoxHook([&](const MessageBoxRequest &request) {
+            asked.append(request);
+            visibleWhenAsked = dlg->isVisible();
+            // A second announcement while the question is open asks nothing more.
+            postMessage(dlg.get(), WM_NEW_APP_VERSION);
+            QCoreApplication::processEvents();
+            return c.answer;
+        });
+        int runs = 0;
+        if (c.runner) {
+            dlg->setUpdateRunner([&](CTavrinDlg *) {
+                ++runs;
+                return c.runnerResult;
+            });
+        }
+        postMessage(dlg.get(), WM_NEW_APP_VERSION);
+        ASSERT_TRUE(waitUntil([&] { return !asked.isEmpty(); }));
+        QCoreApplication::processEvents();
+        SetMessageBoxHook({});
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_EQ(asked.at(0).icon, QMessageBox::Information);
+        EXPECT_EQ(asked.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(asked.at(0).text, GetText(7));
+        EXPECT_TRUE(visibleWhenAsked) << "the window is shown before the question";
+        EXPECT_EQ(runs, c.runner && c.answer == QMessageBox::Yes ? 1 : 0);
+        if (c.exits) {
+            EXPECT_TRUE(waitUntil([&] { return quits == 1; }));
+        }
+        if (c.after == AppState::Running) {
+            EXPECT_TRUE(waitUntil([&] { return appState() == AppState::Running; }));
+        } else {
+            EXPECT_EQ(appState(), c.after);
+        }
+    }
 }
 
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global)
