@@ -66,6 +66,7 @@ struct InternetSession::Private {
     FetchLimits limits;
     QString proxy;
     std::optional<ProxyCredentials> credentials;
+    TransferTotals totals;
 
     static void lock(CURL *, curl_lock_data data, curl_lock_access, void *user)
     {
@@ -153,6 +154,21 @@ void InternetSession::rememberProxyCredentials(const std::optional<ProxyCredenti
 {
     QMutexLocker lock(&m_d->mutex);
     m_d->credentials = credentials;
+}
+
+TransferTotals InternetSession::totals() const
+{
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->totals;
+}
+
+void InternetSession::addTotals(const TransferTotals &exchange)
+{
+    QMutexLocker lock(&m_d->mutex);
+    m_d->totals.requests += exchange.requests;
+    m_d->totals.requestBytes += exchange.requestBytes;
+    m_d->totals.headerBytes += exchange.headerBytes;
+    m_d->totals.bodyBytes += exchange.bodyBytes;
 }
 
 QString InternetSession::userAgent()
@@ -330,6 +346,17 @@ struct CurlHandle {
 
 enum class Outcome { Body, Redirect, Failed };
 
+void recordTotals(CURL *easy, InternetSession &session)
+{
+    long requestSize = 0;
+    long headerSize = 0;
+    curl_off_t bodySize = 0;
+    curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &requestSize);
+    curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headerSize);
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bodySize);
+    session.addTotals(TransferTotals { 1, requestSize, headerSize, static_cast<qint64>(bodySize) });
+}
+
 // One request to url: proxy authentication retries included, no redirect followed.
 Outcome exchange(const QString &url, Transfer &t, bool reload, const std::optional<HttpCacheEntry> &cached,
                  QString &location, InternetSession &session)
@@ -396,6 +423,7 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         t.decided = t.keep = t.tooLarge = false;
         t.received = 0;
         const CURLcode rc = curl_easy_perform(easy);
+        recordTotals(easy, session);
 
         long status = t.status;
         long connectStatus = 0;

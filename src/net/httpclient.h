@@ -45,6 +45,15 @@ struct FetchLimits {
     long maxRedirects = 10;
 };
 
+// Bytes that crossed the wire through a session, as libcurl counts them.
+struct TransferTotals {
+    qint64 requests = 0;
+    qint64 requestBytes = 0; // request lines and headers sent
+    qint64 headerBytes = 0; // response status lines and headers received
+    qint64 bodyBytes = 0; // response bodies received, before any content decoding
+    qint64 total() const { return requestBytes + headerBytes + bodyBytes; }
+};
+
 // The one internet session: owns libcurl's global state and the connections, DNS and TLS sessions
 // shared by every download, the proxy credentials accepted during the run and the limits.
 // The newest session constructed is the current one; FetchUrl runs through the current session
@@ -68,6 +77,10 @@ public:
     // Proxy credentials accepted during this session, if any.
     std::optional<ProxyCredentials> rememberedProxyCredentials() const;
     void rememberProxyCredentials(const std::optional<ProxyCredentials> &credentials);
+
+    // What every exchange of this session has sent and received so far.
+    TransferTotals totals() const;
+    void addTotals(const TransferTotals &exchange);
 
     // "Tavrin/" + OwnVersion().
     static QString userAgent();
