@@ -514,7 +514,7 @@ TEST(Settings, FailedDeleteKeepsTheValue)
 
 TEST(Settings, ConcurrentWritersKeepEachOthersValues)
 {
-    constexpr int kPerThread = 60;
+    constexpr int kPerThread = 25;
     auto writer = [](const QString &prefix, bool *allOk) {
         for (int i = 0; i < kPerThread; ++i) {
             if (!SetSectionSelected(prefix + QString::number(i), i % 2 == 0))
