@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <mutex>
 
 namespace tavrin {
@@ -110,8 +111,10 @@ bool WaitForConnection(StopEvent &stop, int seconds)
 {
     if (IsConnected())
         return true;
+    // A zero or negative period would turn the wait into a busy loop.
+    const int waitMs = std::max(seconds, 1) * 1000;
     for (;;) {
-        if (stop.wait(seconds * 1000))
+        if (stop.wait(waitMs))
             return false;
         if (IsConnected())
             return true;
