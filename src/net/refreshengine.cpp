@@ -42,8 +42,9 @@ bool waitMs(StopEvent &stop, qint64 milliseconds)
 
 bool waitOnePeriod(StopEvent &stop)
 {
-    // Read before every wait, so a new configuration sets the pace from the next wait on.
-    return waitMs(stop, qint64(currentConfig()->alerts_reload) * 1000);
+    // Read before every wait, so a new configuration sets the pace from the next wait on. Loaded
+    // configurations have a positive period; an empty one must still not make the loop spin.
+    return waitMs(stop, qint64(std::max(1, currentConfig()->alerts_reload)) * 1000);
 }
 
 // Testing the connection every few seconds until it is there (true) or the stop event is set (false).
