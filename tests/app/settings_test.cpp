@@ -111,33 +111,6 @@ TEST(Settings, OnlyTheTextOneIsTrue)
     }
 }
 
-TEST(Settings, BooleanWritersStoreOneAndZero)
-{
-    struct Case {
-        const char *valueName;
-        bool (*setter)(bool);
-    };
-    const Case cases[] = {
-        { "alerts", SetAlertsEnabled },
-        { "other_media_alerts", SetOtherMediaAlerts },
-        { "first_time_close", SetFirstTimeClose },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.valueName);
-        for (const bool on : { true, false }) {
-            ASSERT_TRUE(c.setter(on));
-            QString text;
-            ASSERT_TRUE(ReadRegistryString(kUser, QString::fromLatin1(c.valueName), kSettingsKeyPath, text));
-            EXPECT_EQ(text, on ? QStringLiteral("1") : QStringLiteral("0"));
-        }
-    }
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("a_b"), false));
-    QString text;
-    ASSERT_TRUE(ReadRegistryString(kUser, QStringLiteral("section_a_b"), kSettingsKeyPath, text));
-    EXPECT_EQ(text, QStringLiteral("0"));
-    EXPECT_EQ(SectionValueName(QStringLiteral("a_b")), QStringLiteral("section_a_b"));
-}
-
 TEST(Settings, WindowRectangleParsing)
 {
     struct Case {
