@@ -80,6 +80,8 @@ TestServer::TestServer()
     m_server.set_keep_alive_max_count(1000);
     // Stopping waits for idle kept-alive connections; keep that wait short.
     m_server.set_keep_alive_timeout(1);
+    // Small answers otherwise wait for the client's delayed acknowledgement (about 40 ms each).
+    m_server.set_tcp_nodelay(true);
     m_port = m_server.bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("TestServer: cannot bind 127.0.0.1");

@@ -74,6 +74,8 @@ PublisherServer::PublisherServer()
     // Silent and slow addresses hold a worker each; enough workers keep the rest answering.
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     m_server->set_keep_alive_timeout(30);
+    // Small answers otherwise wait for the client's delayed acknowledgement (about 40 ms each).
+    m_server->set_tcp_nodelay(true);
 
     auto handler = [this](const httplib::Request &request, httplib::Response &response) {
         const std::string path = SitePath(request.path);
