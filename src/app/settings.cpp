@@ -2,6 +2,7 @@
 #include "app/settings.h"
 
 #include "app/autostart.h"
+#include "app/fileutil.h"
 #include "config/clientconfig.h"
 #include "config/liveconfig.h"
 #include "news/newsstore.h"
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <mutex>
 
 namespace tavrin {
@@ -217,55 +217,6 @@ bool writeFlag(const QString &valueName, bool on)
     return writeSetting(valueName, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-// One "%d" of sscanf: blanks, an optional sign, at least one digit; saturates instead of overflowing.
-bool scanInt(const QString &text, qsizetype &pos, int &out)
-{
-    while (pos < text.size() && text.at(pos).isSpace())
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text.at(pos) == QLatin1Char('-') || text.at(pos) == QLatin1Char('+'))) {
-        negative = text.at(pos) == QLatin1Char('-');
-        ++pos;
-    }
-    const qsizetype digitsStart = pos;
-    long long value = 0;
-    while (pos < text.size() && text.at(pos) >= QLatin1Char('0') && text.at(pos) <= QLatin1Char('9')) {
-        if (value <= std::numeric_limits<int>::max())
-            value = value * 10 + (text.at(pos).unicode() - u'0');
-        ++pos;
-    }
-    if (pos == digitsStart)
-        return false;
-    if (negative)
-        value = -value;
-    value = std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    out = static_cast<int>(value);
-    return true;
-}
-
-bool scanLiteral(const QString &text, qsizetype &pos, QChar c)
-{
-    if (pos < text.size() && text.at(pos) == c) {
-        ++pos;
-        return true;
-    }
-    return false;
-}
-
-// How many of the four numbers of "%d,%d-%d,%d" the text yields, as sscanf counts them.
-int scanRect(const QString &text, int (&numbers)[4])
-{
-    const QChar separators[3] = { QLatin1Char(','), QLatin1Char('-'), QLatin1Char(',') };
-    qsizetype pos = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (!scanInt(text, pos, numbers[i]))
-            return i;
-        if (i < 3 && !scanLiteral(text, pos, separators[i]))
-            return i + 1;
-    }
-    return 4;
-}
-
 } // namespace
 
 QString SettingsFilePath()
@@ -356,7 +307,7 @@ bool LoadMainWindowRect(WindowRect &rect)
     if (!readSetting(QStringLiteral("main_window_rect"), text))
         return false;
     int numbers[4] = {};
-    if (scanRect(text, numbers) < 4)
+    if (ScanRect(text, numbers) < 4)
         rect = WindowRect {};
     else
         rect = WindowRect { numbers[0], numbers[1], numbers[2], numbers[3] };

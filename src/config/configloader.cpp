@@ -5,7 +5,6 @@
 #include "config/xmldocument.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <utility>
 
@@ -22,32 +21,6 @@ bool isBlank(QChar c)
 bool isDigit(QChar c)
 {
     return c.unicode() >= '0' && c.unicode() <= '9';
-}
-
-// Reads blanks, a sign and digits from `pos`; false when no digit follows. Saturates at the int range.
-bool scanInt(const QString &text, qsizetype &pos, int &value)
-{
-    qsizetype i = pos;
-    while (i < text.size() && isBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i >= text.size() || !isDigit(text[i])) {
-        return false;
-    }
-    const std::int64_t limit = negative ? -std::int64_t(INT_MIN) : std::int64_t(INT_MAX);
-    std::int64_t magnitude = 0;
-    while (i < text.size() && isDigit(text[i])) {
-        magnitude = std::min<std::int64_t>(magnitude * 10 + (text[i].unicode() - '0'), limit);
-        ++i;
-    }
-    value = int(negative ? -magnitude : magnitude);
-    pos = i;
-    return true;
 }
 
 // The checksum is an unsigned 32-bit number: read it modulo 2^32 so that every CRC above 2^31 survives.
@@ -74,18 +47,8 @@ std::uint32_t parseCrc(const QString &text)
 ConfigRect parseTitleRect(const QString &text)
 {
     int numbers[4] = {};
-    const char16_t separators[3] = { u',', u'-', u',' };
-    qsizetype pos = 0;
-    for (int n = 0; n < 4; ++n) {
-        if (n > 0) {
-            if (pos >= text.size() || text[pos] != separators[n - 1]) {
-                return ConfigRect();
-            }
-            ++pos;
-        }
-        if (!scanInt(text, pos, numbers[n])) {
-            return ConfigRect();
-        }
+    if (ScanRect(text, numbers) < 4) {
+        return ConfigRect();
     }
     return ConfigRect { numbers[0], numbers[1], numbers[2], numbers[3] };
 }
@@ -424,7 +387,7 @@ int ParseDecimal(const QString &text)
 {
     qsizetype pos = 0;
     int value = 0;
-    return scanInt(text, pos, value) ? value : 0;
+    return ScanDecimal(text, pos, value) ? value : 0;
 }
 
 bool LoadConfigurationFile(const QString &path, ClientConfig &config, QString *reason)

@@ -2,36 +2,12 @@
 #include "news/newsdate.h"
 
 #include "app/clock.h"
+#include "app/fileutil.h"
 
 #include <ctime>
 
 namespace tavrin {
 namespace {
-
-// One "%Nd" of sscanf: blanks are skipped, then at most width characters (sign included) are read.
-bool scanField(const QString &text, qsizetype &pos, int width, int &out)
-{
-    while (pos < text.size() && text.at(pos).isSpace())
-        ++pos;
-    qsizetype end = std::min(text.size(), pos + width);
-    qsizetype i = pos;
-    bool negative = false;
-    if (i < end && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    const qsizetype digits = i;
-    int value = 0;
-    while (i < end && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9')) {
-        value = value * 10 + (text.at(i).unicode() - u'0');
-        ++i;
-    }
-    if (i == digits)
-        return false;
-    out = negative ? -value : value;
-    pos = i;
-    return true;
-}
 
 // How many numbers of "%04d-%02d-%02d %02d:%02d:%02d" the text yields, as sscanf counts them.
 int scanDate(const QString &text, int (&parts)[6])
@@ -39,16 +15,14 @@ int scanDate(const QString &text, int (&parts)[6])
     static const int widths[6] = { 4, 2, 2, 2, 2, 2 };
     qsizetype pos = 0;
     for (int i = 0; i < 6; ++i) {
-        if (!scanField(text, pos, widths[i], parts[i]))
+        if (!ScanDecimal(text, pos, parts[i], widths[i]))
             return i;
         if (i == 5)
             break;
-        if (i == 2) {
-            // A blank in the pattern matches any run of blanks, also none.
-            while (pos < text.size() && text.at(pos).isSpace())
-                ++pos;
+        // The blank between date and time matches any run of blanks, also none, as the hour's own
+        // reading skips them.
+        if (i == 2)
             continue;
-        }
         const QChar literal = i < 2 ? QLatin1Char('-') : QLatin1Char(':');
         if (pos >= text.size() || text.at(pos) != literal)
             return i + 1;

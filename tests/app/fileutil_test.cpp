@@ -93,6 +93,54 @@ TEST(FileUtil, SplitText)
     }
 }
 
+TEST(FileUtil, ScanDecimalReadsLikeOneScanfNumber)
+{
+    struct Case {
+        const char *text;
+        int width;
+        bool read;
+        int value;
+        qsizetype end; // position after the number
+    };
+    const Case cases[] = {
+        { "42", 0, true, 42, 2 },
+        { "  -7x", 0, true, -7, 4 },
+        { "\t\n\v\f\r+5", 0, true, 5, 7 },
+        { "\xa0"
+          "5",
+          0, false, 0, 0 }, // a no-break space is no blank
+        { "- 5", 0, false, 0, 0 },
+        { "", 0, false, 0, 0 },
+        { "abc", 0, false, 0, 0 },
+        { "99999999999", 0, true, 2147483647, 11 },
+        { "-99999999999", 0, true, -2147483647 - 1, 12 },
+        { "20240", 4, true, 2024, 4 },
+        { " -123", 2, true, -1, 3 }, // the width counts the sign, not the blanks
+        { "-1", 1, false, 0, 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " width " + std::to_string(c.width));
+        qsizetype pos = 0;
+        int value = 0;
+        EXPECT_EQ(ScanDecimal(QString::fromLatin1(c.text), pos, value, c.width), c.read);
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(pos, c.end);
+    }
+
+    struct RectCase {
+        const char *text;
+        int count;
+    };
+    const RectCase rects[] = {
+        { "1,2-3,4", 4 }, { "1,2,3,4", 2 }, { "1 ,2-3,4", 1 }, { "1,2-3", 3 }, { "x", 0 }, { "1,2-3,4,5", 4 },
+    };
+    for (const RectCase &c : rects) {
+        SCOPED_TRACE(c.text);
+        int numbers[4] = {};
+        EXPECT_EQ(ScanRect(QString::fromLatin1(c.text), numbers), c.count);
+    }
+}
+
 TEST(FileUtil, DirectoryOf)
 {
     const std::pair<const char *, const char *> cases[] = {

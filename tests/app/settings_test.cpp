@@ -128,6 +128,10 @@ TEST(Settings, WindowRectangleParsing)
         { "", {} },
         { "left,top-right,bottom", {} },
         { "1 ,2-3,4", {} }, // a literal separator does not skip blanks
+        { "\t1,\n2-\v3,\f4", { 1, 2, 3, 4 } },
+        { "\xa0"
+          "1,2-3,4",
+          {} }, // a no-break space is no blank
         { "99999999999,0-0,-99999999999", { 2147483647, 0, 0, -2147483647 - 1 } },
     };
     for (const Case &c : cases) {

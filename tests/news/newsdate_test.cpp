@@ -80,6 +80,13 @@ TEST_F(NewsDate, ReadsLocalTimeOrFallsBackToNow)
         { "2024/01/15 10:30:00", kNow },
         { "", kNow },
         { "yesterday", kNow },
+        { "\t2024-01-15\n10:30:00", 1705311000 }, // tabs and line breaks are blanks
+        { "\xa0"
+          "2024-01-15 10:30:00",
+          kNow }, // a no-break space is not
+        { "2024-01-15\xa0"
+          "10:30:00",
+          kNow },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
