@@ -5,26 +5,7 @@
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 
-#include <QSaveFile>
-
 namespace tavrin {
-
-namespace {
-
-// Written beside the target and renamed over it, so a failed write keeps the old image.
-bool writeImageAtomically(const QString &path, const QByteArray &bytes)
-{
-    if (!EnsureDirectory(DirectoryOf(path)))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
-}
-
-} // namespace
 
 bool CacheImages(const ClientConfig &config)
 {
@@ -37,7 +18,7 @@ bool CacheImages(const ClientConfig &config)
             return false;
         if (BufferCrc32(bytes) != image.crc32)
             return false;
-        if (!writeImageAtomically(path, bytes))
+        if (!WriteBinaryFile(path, bytes))
             return false;
     }
     return true;

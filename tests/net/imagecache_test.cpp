@@ -6,6 +6,7 @@
 #include "support/testserver.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,28 @@ TEST(CacheImages, OneImage)
         EXPECT_EQ(server.hits("/logo.png"), c.downloads);
         EXPECT_EQ(readFile(path), c.finalFile);
     }
+}
+
+TEST(CacheImages, ALinkAtTheImagePathIsReplacedNotWrittenThrough)
+{
+    const QByteArray good = "\x89PNG good image bytes";
+    TestServer server;
+    InternetSession session;
+    server.serve("/logo.png", good.toStdString(), 200, "image/png");
+    ClientConfig config;
+    const ConfigImage image { "logo", BufferCrc32(good), server.url("/logo.png") };
+    config.images.emplace(image.id, image);
+    const QString path = ImagePath(image);
+    const QString elsewhere = DataFolder() + QStringLiteral("elsewhere.txt");
+    writeFile(elsewhere, "not an image");
+    QFile::remove(path);
+    ASSERT_TRUE(EnsureDirectory(DirectoryOf(path)));
+    ASSERT_TRUE(QFile::link(elsewhere, path));
+
+    EXPECT_TRUE(CacheImages(config));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(readFile(path), good);
+    EXPECT_EQ(readFile(elsewhere), "not an image");
 }
 
 TEST(CacheImages, WalksInIdentifierOrderAndStopsAtTheFirstFailure)
