@@ -2,6 +2,7 @@
 #include "mainwnd/mainwndstate.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tavrin {
 
@@ -40,6 +41,12 @@ RestoreStep StateAfterRestore(AppState kept)
     default:
         return { AppState::Running, true };
     }
+}
+
+int ReloadPeriodMs(int seconds)
+{
+    const qint64 ms = qint64(std::max(1, seconds)) * 1000;
+    return int(std::min<qint64>(ms, std::numeric_limits<int>::max()));
 }
 
 bool AllPanesComplete(const QList<int> &readyStates)

@@ -23,6 +23,10 @@ struct RestoreStep {
 };
 RestoreStep StateAfterRestore(AppState kept);
 
+// A reload timer's period: the configured seconds × 1000 ms, at least one second, and no more than a
+// timer can hold (a huge configured period would otherwise overflow into a timer that never runs).
+int ReloadPeriodMs(int seconds);
+
 // Whether every pane's ready state is complete (4), read in order and stopping at the first that is not.
 bool AllPanesComplete(const QList<int> &readyStates);
 

@@ -222,8 +222,8 @@ void CTavrinDlg::OnDocumentComplete(CWebBrowser2 *pane)
         setWindowIcon(m_windowIcon);
         LayoutPanes();
         const auto cfg = config();
-        m_urgentTimer->start(std::max(1, cfg->urgent_reload) * 1000);
-        m_newsTimer->start(std::max(1, cfg->news_reload) * 1000);
+        m_urgentTimer->start(ReloadPeriodMs(cfg->urgent_reload));
+        m_newsTimer->start(ReloadPeriodMs(cfg->news_reload));
         ShowMainWindow();
         return;
     }
