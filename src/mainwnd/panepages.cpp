@@ -75,7 +75,8 @@ QString ShowLocalPage(CWebBrowser2 *pane, const QString &html)
     else if (!name.isEmpty())
         QFile::remove(name);
     keeper->addPending(path);
-    pane->Navigate(ToFileUrl(path));
+    // "file://" alone would show the engine's listing of the root folder in the pane.
+    pane->Navigate(path.isEmpty() ? QStringLiteral("about:blank") : ToFileUrl(path));
     return path;
 }
 

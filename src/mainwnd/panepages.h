@@ -14,7 +14,7 @@ class CWebBrowser2;
 // template that declares another charset still shows accented letters right) and loads it into the
 // pane. The pane keeps its current local page; the page it replaces is deleted once the new one has
 // loaded, so the temporary folder does not grow with every refresh. Returns the file's path ("" when
-// it could not be written: the pane is then sent to "file://" alone).
+// it could not be written: the pane then shows a blank page).
 QString ShowLocalPage(CWebBrowser2 *pane, const QString &html);
 
 // The operations the main window runs on its panes. They take the configuration snapshot and the

@@ -6,6 +6,7 @@
 #include "support/testserver.h"
 #include "support/waituntil.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,27 @@ TEST_F(PanePagesTest, EachPaneDeletesThePageItReplacesOnceTheNewOneHasLoaded)
     EXPECT_FALSE(FileExists(third));
     EXPECT_EQ(keeper()->currentPage(), QString());
     EXPECT_TRUE(ListFiles(TempFolder()).isEmpty());
+}
+
+TEST_F(PanePagesTest, AnUnwritablePageShowsABlankPageAndNoFolderListing)
+{
+    const QString first = ShowLocalPage(pane.get(), QStringLiteral("<p id=\"t\">one</p>"));
+    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(first))));
+
+    // A link in place of the temporary folder is refused, so no page can be written.
+    const QString folder = TempFolder().chopped(1);
+    const QString elsewhere = DataFolder() + QStringLiteral("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere, folder));
+    ASSERT_TRUE(TempFolder().isEmpty());
+
+    EXPECT_EQ(ShowLocalPage(pane.get(), QStringLiteral("<p>two</p>")), QString());
+    ASSERT_TRUE(waitComplete(QUrl(QStringLiteral("about:blank"))));
+    EXPECT_EQ(evaluate(QStringLiteral("document.body ? document.body.innerText : ''")).toString(), QString());
+    EXPECT_EQ(keeper()->currentPage(), QString());
+    EXPECT_TRUE(QDir(elsewhere).entryList(QDir::Files).isEmpty());
+    QFile::remove(folder);
 }
 
 TEST_F(PanePagesTest, PagesAreUtf8WithAByteOrderMarkWhateverTheTemplateDeclares)
