@@ -2,7 +2,6 @@
 #include "browser/webbrowser2.h"
 
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QWebEngineHistory>
@@ -143,10 +142,11 @@ void CWebBrowser2::requestMeasure(int attempt)
 {
     m_measuredWidth = width();
     const quint64 generation = m_loadGeneration;
-    QPointer<CWebBrowser2> self(this);
-    m_page->runJavaScript(kMeasureScript, [self, generation, attempt](const QVariant &result) {
-        if (self)
-            self->applyMeasure(result, generation, attempt);
+    // Not a QPointer: it stays set until QObject's own destructor, after this pane's members are gone.
+    std::weak_ptr<const int> alive = m_lifetime;
+    m_page->runJavaScript(kMeasureScript, [this, alive, generation, attempt](const QVariant &result) {
+        if (!alive.expired())
+            applyMeasure(result, generation, attempt);
     });
 }
 
@@ -171,10 +171,10 @@ void CWebBrowser2::applyMeasure(const QVariant &result, quint64 generation, int 
         }
     }
     if (stale && attempt < kMeasureRetries) {
-        QPointer<CWebBrowser2> self(this);
-        QTimer::singleShot(kMeasureRetryMs, this, [self, attempt] {
-            if (self)
-                self->requestMeasure(attempt + 1);
+        std::weak_ptr<const int> alive = m_lifetime;
+        QTimer::singleShot(kMeasureRetryMs, this, [this, alive, attempt] {
+            if (!alive.expired())
+                requestMeasure(attempt + 1);
         });
     }
 }

@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include <functional>
+#include <memory>
 
 namespace tavrin {
 
@@ -92,6 +93,9 @@ private:
     quint64 m_loadGeneration = 0; // bumped by every load start; stale measurements are dropped
     ContentMeasure m_measure;
     int m_measuredWidth = -1; // widget width of the last measurement request
+    // The page outlives this class's part of the object and answers pending scripts while it is
+    // deleted; those answers hold this token weakly and find it gone.
+    std::shared_ptr<const int> m_lifetime = std::make_shared<const int>(0);
 };
 
 } // namespace tavrin

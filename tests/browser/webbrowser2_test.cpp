@@ -4,6 +4,7 @@
 #include "support/testserver.h"
 #include "support/waituntil.h"
 
+#include <QCoreApplication>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -251,6 +252,28 @@ TEST_F(PaneTest, MeasuresTheBodyAfterLoadAndAfterWidthChanges)
     ASSERT_TRUE(waitUntil([&] { return pane->lastMeasure().valid && pane->lastMeasure().height == 0; },
                           kLoadTimeoutMs));
     EXPECT_EQ(pane->GetBodyHtml(), QString());
+}
+
+TEST_F(PaneTest, DeletedWithMeasurementsPendingTakesNoAnswer)
+{
+    servePage(server, "/page", "<html><body style=\"margin:0\"><p>text</p></body></html>");
+    ASSERT_TRUE(loadAndWait(server.url("/page")));
+    ASSERT_TRUE(waitMeasured());
+    // The page answers scripts still pending while it is deleted, after the pane's own part is gone.
+    QObject guard;
+    int afterDelete = 0;
+    bool deleting = false;
+    QObject::connect(pane.get(), &CWebBrowser2::measurementChanged, &guard, [&] {
+        if (deleting)
+            ++afterDelete;
+    });
+    for (int i = 0; i < 3; ++i)
+        pane->Remeasure();
+    pane->resize(250, 300); // and one more request from the width change
+    deleting = true;
+    pane.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(afterDelete, 0);
 }
 
 TEST(WebProfile, OneSharedProfileWithSafeDefaults)
