@@ -2,15 +2,19 @@
 #include "mainwnd/panelayout.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tavrin {
 
 int FrameWidth(const QList<Border> &borders)
 {
-    int frame = 0;
+    // Saturated well below the int range, so huge configured widths cannot overflow the sum or the
+    // arithmetic of the layout and the hit test that subtract twice the frame from a window size.
+    constexpr qint64 kMaxFrame = std::numeric_limits<int>::max() / 4;
+    qint64 frame = 0;
     for (const Border &border : borders)
-        frame += std::max(0, border.width);
-    return frame;
+        frame = std::min(kMaxFrame, frame + std::max(0, border.width));
+    return int(frame);
 }
 
 PaneRects LayoutPanes(QSize window, int frame, const PaneMeasures &measures, bool showLoading)

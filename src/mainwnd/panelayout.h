@@ -11,7 +11,8 @@
 
 namespace tavrin {
 
-// The frame width b: the sum of the border widths (0 for no borders).
+// The frame width b: the sum of the border widths (0 for no borders; negative widths add nothing;
+// capped at a quarter of the int range).
 int FrameWidth(const QList<Border> &borders);
 
 // What the layout knows of the panes' pages: the latest measured content sizes (none while a page

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 // Readable rectangles in failure messages (found by argument-dependent lookup).
 void PrintTo(const QRect &rect, std::ostream *out);
 void PrintTo(const QRect &rect, std::ostream *out)
@@ -102,6 +104,16 @@ TEST(FrameWidth, SumsTheBorders)
     EXPECT_EQ(FrameWidth({ Border { 0x0000FF, 2 }, Border { 0xFFFFFF, 1 } }), 3);
     EXPECT_EQ(FrameWidth({ Border { 0x0000FF, -5 }, Border { 0xFFFFFF, 4 } }),
               4); // a negative width adds nothing
+    constexpr int kMax = std::numeric_limits<int>::max();
+    EXPECT_EQ(FrameWidth({ Border { 0, kMax }, Border { 0, kMax }, Border { 0, 3 } }), kMax / 4)
+        << "huge widths saturate instead of overflowing";
+    // A frame that wide leaves no inner area, and the arithmetic built on it stays in range.
+    const int b = FrameWidth({ Border { 0, kMax } });
+    EXPECT_EQ(HitTestFrame(QPoint(200, 300), QSize(400, 600), b), HTTOPLEFT);
+    const PaneRects rects = LayoutPanes(
+        QSize(400, 600), b, PaneMeasures { QSize(400, 50), QSize(400, 20), QSize(400, 30), false }, false);
+    ASSERT_TRUE(rects.sections && rects.news);
+    EXPECT_EQ(rects.news->height(), 0);
 }
 
 TEST(PlaceMainWindow, RestoresOrCentres)
