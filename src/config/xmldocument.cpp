@@ -181,6 +181,9 @@ bool LoadXmlText(const QByteArray &text, XmlElement &root)
 
 bool LoadXmlFile(const QString &path, XmlElement &root)
 {
+    // No stored path is the usual first start: a miss, not a file error worth a warning.
+    if (path.isEmpty())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
