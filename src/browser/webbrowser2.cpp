@@ -65,6 +65,12 @@ void CWebBrowser2::setNavigationFilter(NavigationFilter filter)
 void CWebBrowser2::Navigate(const QString &url)
 {
     m_page->setProgramNavigation(true);
+    // The engine reports the start only later; until then the pane must not pass for complete with
+    // its old page, or a completion queued by another pane could end a refresh early.
+    if (m_readyState != kReadyStateLoading)
+        m_readyStateBeforeLoad = m_readyState;
+    m_readyState = kReadyStateLoading;
+    ++m_programLoadsPending;
     m_page->load(QUrl(url));
 }
 
@@ -98,14 +104,20 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
         ++m_loadGeneration;
-        m_readyStateBeforeLoad = m_readyState;
+        if (m_programLoadsPending > 0)
+            --m_programLoadsPending;
+        else if (m_readyState != kReadyStateLoading)
+            m_readyStateBeforeLoad = m_readyState;
         m_readyState = kReadyStateLoading;
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
-        // Stopped or replaced: the page shown before stays, and so does its state.
-        m_readyState = m_readyStateBeforeLoad;
+        // Stopped or replaced: the page shown before stays, and so does its state, unless a load the
+        // program asked for is still to come.
+        if (m_programLoadsPending == 0)
+            m_readyState = m_readyStateBeforeLoad;
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
+        m_programLoadsPending = 0;
         m_readyState = kReadyStateComplete;
         // Keeps the pane without history: a navigation never leaves a way back.
         m_page->history()->clear();
@@ -115,9 +127,11 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
     case QWebEngineLoadingInfo::LoadFailedStatus:
         qCDebug(lcBrowser) << m_name << "load failed" << info.url() << info.errorCode() << info.errorString();
         if (info.errorCode() == kErrorAborted || m_page->lastRequestCancelled()) {
-            m_readyState = m_readyStateBeforeLoad;
+            if (m_programLoadsPending == 0)
+                m_readyState = m_readyStateBeforeLoad;
             break;
         }
+        m_programLoadsPending = 0;
         m_readyState = kReadyStateUninitialized;
         emit NavigateError(this, info.url(), info.errorCode());
         break;

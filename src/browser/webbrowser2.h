@@ -90,6 +90,8 @@ private:
     NavigationFilter m_filter;
     int m_readyState = kReadyStateUninitialized;
     int m_readyStateBeforeLoad = kReadyStateUninitialized;
+    // Navigate calls whose start the engine has not reported yet.
+    int m_programLoadsPending = 0;
     quint64 m_loadGeneration = 0; // bumped by every load start; stale measurements are dropped
     ContentMeasure m_measure;
     int m_measuredWidth = -1; // widget width of the last measurement request

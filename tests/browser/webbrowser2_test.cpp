@@ -200,6 +200,14 @@ TEST_F(PaneTest, ReplacedNavigationIsNoError)
     EXPECT_EQ(failed.size(), 0);
     EXPECT_EQ(pane->GetReadyState(), CWebBrowser2::kReadyStateComplete);
 
+    // From the call on, a pane sent elsewhere no longer passes for complete with its old page.
+    pane->Navigate(server.url("/slow"));
+    EXPECT_EQ(pane->GetReadyState(), CWebBrowser2::kReadyStateLoading);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->GetReadyState(), CWebBrowser2::kReadyStateLoading);
+    ASSERT_TRUE(loadAndWait(server.url("/fast")));
+    EXPECT_EQ(pane->GetReadyState(), CWebBrowser2::kReadyStateComplete);
+
     // Two loads in a row before the engine has seen the first: the second still shows.
     servePage(server, "/first", "<html><body>first</body></html>");
     servePage(server, "/second", "<html><body>second</body></html>");
