@@ -18,6 +18,7 @@ class AppMessage : public QEvent {
 public:
     AppMessage(int number, qintptr wParam = 0, qintptr lParam = 0,
                std::unique_ptr<MessagePayload> payload = nullptr);
+    ~AppMessage() override;
 
     int number() const { return static_cast<int>(type()); }
     qintptr wParam() const { return m_wParam; }
