@@ -1,6 +1,7 @@
 // File helpers: splitting, folders, writing, checksums, the private temporary folder and gzip reading.
 #include "app/fileutil.h"
 #include "support/privatefolders.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,10 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <zlib.h>
-
 #include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace tavrin {
 namespace {
@@ -31,12 +24,6 @@ QString root()
     return test::PrivateFoldersListener::root();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 mode_t modeOf(const QString &path)
 {
     struct stat st { };
@@ -44,29 +31,8 @@ mode_t modeOf(const QString &path)
     return st.st_mode;
 }
 
-// One gzip member holding `data` `repeat` times, compressed piece by piece so large outputs need no large
-// input.
-QByteArray gzip(const QByteArray &data, qsizetype repeat = 1)
-{
-    z_stream zs {};
-    EXPECT_EQ(deflateInit2(&zs, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    QByteArray out;
-    char buffer[16384];
-    for (qsizetype i = 0; i < repeat; ++i) {
-        zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-        zs.avail_in = uInt(data.size());
-        const int flush = i + 1 == repeat ? Z_FINISH : Z_NO_FLUSH;
-        int rc;
-        do {
-            zs.next_out = reinterpret_cast<Bytef *>(buffer);
-            zs.avail_out = sizeof buffer;
-            rc = deflate(&zs, flush);
-            out.append(buffer, qsizetype(sizeof buffer - zs.avail_out));
-        } while (zs.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
-    }
-    deflateEnd(&zs);
-    return out;
-}
+using test::gzipBytes;
+using test::readFile;
 
 TEST(FileUtil, SplitText)
 {
@@ -206,15 +172,15 @@ TEST(FileUtil, WritesFilesAsGivenAndNeverThroughLinks)
     const QString text = root() + QStringLiteral("/new/folder/page.html");
     const QString html = QString::fromUtf8("<p>línea 1</p>\n<p>€ 2</p>\n");
     ASSERT_TRUE(WriteTextFile(text, html));
-    EXPECT_EQ(readAll(text), html.toUtf8()); // line feeds stay line feeds
+    EXPECT_EQ(readFile(text), html.toUtf8()); // line feeds stay line feeds
 
     const QString bin = root() + QStringLiteral("/bin.dat");
     const QByteArray bytes("\0\x01\xff\r\n", 5);
     ASSERT_TRUE(WriteBinaryFile(bin, bytes));
-    EXPECT_EQ(readAll(bin), bytes);
+    EXPECT_EQ(readFile(bin), bytes);
     ASSERT_TRUE(WriteBinaryFile(bin, QByteArray()));
     EXPECT_TRUE(FileExists(bin));
-    EXPECT_EQ(readAll(bin), QByteArray());
+    EXPECT_EQ(readFile(bin), QByteArray());
 
     // A link planted at the target is replaced by the file, and what it pointed to is untouched.
     const QString victim = root() + QStringLiteral("/victim");
@@ -222,9 +188,9 @@ TEST(FileUtil, WritesFilesAsGivenAndNeverThroughLinks)
     const QString planted = root() + QStringLiteral("/planted");
     ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(planted).constData()), 0);
     ASSERT_TRUE(WriteTextFile(planted, QStringLiteral("mine")));
-    EXPECT_EQ(readAll(victim), QByteArray("precious"));
+    EXPECT_EQ(readFile(victim), QByteArray("precious"));
     EXPECT_TRUE(S_ISREG(modeOf(planted)));
-    EXPECT_EQ(readAll(planted), QByteArray("mine"));
+    EXPECT_EQ(readFile(planted), QByteArray("mine"));
 
     // Failures: a folder in the way, a file where a folder should be, a bare name.
     EXPECT_FALSE(WriteTextFile(root() + QStringLiteral("/new/folder"), QStringLiteral("x")));
@@ -256,15 +222,11 @@ TEST(FileUtil, Crc32)
         QByteArray bytes;
         std::uint32_t crc;
     };
-    QByteArray big;
-    for (int i = 0; i < 20000; ++i)
-        big.append(char(i * 7));
     const Case cases[] = {
         { "123456789", 0xCBF43926u },
         { "", 0u },
         { "a", 0xE8B7BE43u },
         { "The quick brown fox jumps over the lazy dog", 0x414FA339u },
-        { big, std::uint32_t(crc32(0, reinterpret_cast<const Bytef *>(big.constData()), uInt(big.size()))) },
     };
     int n = 0;
     for (const Case &c : cases) {
@@ -364,9 +326,9 @@ TEST(FileUtil, TempFilesAreNewUniqueAndCleanedUp)
     EXPECT_EQ(names.size(), 100);
 
     const QString page = WriteTempTextFile(QStringLiteral("<html>\n</html>"));
-    EXPECT_EQ(readAll(page), QByteArray("<html>\n</html>"));
+    EXPECT_EQ(readFile(page), QByteArray("<html>\n</html>"));
     const QString data = WriteTempBinaryFile(QByteArray("\x1f\x8b", 2));
-    EXPECT_EQ(readAll(data), QByteArray("\x1f\x8b", 2));
+    EXPECT_EQ(readFile(data), QByteArray("\x1f\x8b", 2));
 
     const QString sub = TempFolder() + QStringLiteral("sub/");
     ASSERT_TRUE(WriteTextFile(sub + QStringLiteral("kept.txt"), QStringLiteral("k")));
@@ -393,17 +355,17 @@ TEST(FileUtil, TempFileNamesNeverReuseOrFollowExistingOnes)
     const QString path = WriteTempTextFile(QStringLiteral("page"));
     ASSERT_FALSE(path.isEmpty());
     EXPECT_EQ(QFileInfo(path).fileName().size(), 12); // eight digits once the short names ran out
-    EXPECT_EQ(readAll(path), QByteArray("page"));
-    EXPECT_EQ(readAll(QFile::decodeName(victim)), QByteArray("precious"));
+    EXPECT_EQ(readFile(path), QByteArray("page"));
+    EXPECT_EQ(readFile(QFile::decodeName(victim)), QByteArray("precious"));
     DeleteTempFiles();
     EXPECT_EQ(ListFiles(folder), QStringList());
-    EXPECT_EQ(readAll(QFile::decodeName(victim)), QByteArray("precious"));
+    EXPECT_EQ(readFile(QFile::decodeName(victim)), QByteArray("precious"));
 }
 
 TEST(FileUtil, ReadGzipText)
 {
     const QByteArray doc = "<?xml version=\"1.0\"?><news>ñ</news>\n";
-    const QByteArray packed = gzip(doc);
+    const QByteArray packed = gzipBytes(doc);
     QByteArray corrupt = packed;
     corrupt[corrupt.size() - 6] = char(corrupt[corrupt.size() - 6] ^ 0x55); // break the CRC
     struct Case {
@@ -417,13 +379,14 @@ TEST(FileUtil, ReadGzipText)
         { "plain binary", QByteArray("\0\x8b\x1f", 3), QByteArray("\0\x8b\x1f", 3) },
         { "empty", QByteArray(), QByteArray() },
         { "single magic byte", QByteArray("\x1f"), QByteArray("\x1f") },
-        { "members in a row", gzip("first,") + gzip("second,") + gzip("third"), "first,second,third" },
-        { "empty member between", gzip("a") + gzip("") + gzip("b"), "ab" },
-        { "large", gzip("0123456789", 100000), QByteArray("0123456789").repeated(100000) },
+        { "members in a row", gzipBytes("first,") + gzipBytes("second,") + gzipBytes("third"),
+          "first,second,third" },
+        { "empty member between", gzipBytes("a") + gzipBytes("") + gzipBytes("b"), "ab" },
+        { "large", gzipBytes("0123456789", 100000), QByteArray("0123456789").repeated(100000) },
         { "trailing bytes ignored", packed + "\0\0junk", doc },
         { "truncated", packed.left(packed.size() / 2), QByteArray() },
         { "truncated trailer", packed.left(packed.size() - 3), QByteArray() },
-        { "truncated second member", packed + gzip("more").left(12), QByteArray() },
+        { "truncated second member", packed + gzipBytes("more").left(12), QByteArray() },
         { "corrupt checksum", corrupt, QByteArray() },
         { "magic then garbage", "\x1f\x8bnot really gzip", QByteArray() },
     };
@@ -436,13 +399,13 @@ TEST(FileUtil, ReadGzipText)
 TEST(FileUtil, ReadGzipTextStopsAtTheCap)
 {
     const QByteArray zeros(1024 * 1024, '\0');
-    const QByteArray atCap = gzip(zeros, kMaxInflatedSize / zeros.size());
+    const QByteArray atCap = gzipBytes(zeros, kMaxInflatedSize / zeros.size());
     EXPECT_EQ(ReadGzipText(atCap).size(), kMaxInflatedSize);
-    const QByteArray bomb = gzip(zeros, kMaxInflatedSize / zeros.size() + 1);
+    const QByteArray bomb = gzipBytes(zeros, kMaxInflatedSize / zeros.size() + 1);
     EXPECT_LT(bomb.size(), 200 * 1024);
     EXPECT_EQ(ReadGzipText(bomb), QByteArray());
     // Split over members, the total counts.
-    EXPECT_EQ(ReadGzipText(atCap + gzip("x")), QByteArray());
+    EXPECT_EQ(ReadGzipText(atCap + gzipBytes("x")), QByteArray());
 }
 
 } // namespace

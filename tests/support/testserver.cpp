@@ -1,7 +1,6 @@
 // In-process misbehaving HTTP server for the network tests.
 #include "support/testserver.h"
-
-#include <zlib.h>
+#include "support/testfiles.h"
 
 #include <chrono>
 #include <stdexcept>
@@ -50,20 +49,7 @@ std::string pathOf(const std::string &target)
 
 std::string gzipCompress(const std::string &bytes)
 {
-    z_stream stream {};
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2");
-    std::string out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int rc = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (rc != Z_STREAM_END)
-        throw std::runtime_error("deflate");
-    return out;
+    return gzipBytes(QByteArray::fromStdString(bytes)).toStdString();
 }
 
 TestServer::TestServer()
@@ -301,10 +287,6 @@ std::vector<int> TestServer::statuses(const std::string &path) const
     auto it = m_seen.find(path);
     return it == m_seen.end() ? std::vector<int>() : it->second.statuses;
 }
-
-} // namespace tavrin::test
-
-namespace tavrin::test {
 
 int TestServer::lastRemotePort(const std::string &path) const
 {
