@@ -128,13 +128,6 @@ TEST(ClientConfig, SectionQueries)
     }
 }
 
-TEST(ClientConfig, ImagePathUsesIdentifierAndAddressExtension)
-{
-    const QString path
-        = ImagePath(ConfigImage { QStringLiteral("logo"), 1, QStringLiteral("http://h/i.png") });
-    EXPECT_TRUE(path.endsWith(QStringLiteral("/images/logo.png"))) << qPrintable(path);
-}
-
 TEST(LiveConfig, SnapshotsStayWholeWhileReplaced)
 {
     LiveConfig live;
