@@ -1,17 +1,12 @@
 // Template engine: the repetition idiom, alternating and misplaced blocks, malformed markers, helpers.
 #include "html/htmltemplate.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
 #include <utility>
-
-// Readable failure messages for texts.
-static void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace tavrin {
 namespace {
