@@ -4,6 +4,7 @@
 #include "net/httpcache.h"
 #include "net/httpclient.h"
 #include "support/privatefolders.h"
+#include "support/testfiles.h"
 #include "support/testserver.h"
 
 #include <QCoreApplication>
@@ -74,9 +75,8 @@ TEST_F(HttpClientTest, StatusesBelow400AreReadAndTheRestFailSilently)
         int status;
         bool ok;
     };
-    const Case cases[] = { { 200, true },  { 201, true },  { 203, true },  { 300, true },  { 304, true },
-                           { 399, true },  { 400, false }, { 401, false }, { 403, false }, { 404, false },
-                           { 410, false }, { 500, false }, { 503, false }, { 599, false } };
+    const Case cases[] = { { 200, true },  { 300, true },  { 304, true }, { 399, true },
+                           { 400, false }, { 404, false }, { 599, false } };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status);
         const std::string path = "/status" + std::to_string(c.status);
@@ -119,14 +119,6 @@ TEST_F(HttpClientTest, ProgressAnnouncesLengthThenChunksOfAtMost8192)
         expectProgressShape(receiver, c.announced, 20000);
         EXPECT_GE(receiver.messages.size(), 4u) << "20000 bytes need at least three chunks";
     }
-}
-
-TEST_F(HttpClientTest, NoReceiverMeansNoMessagesAndNoCrash)
-{
-    server.serve("/doc", "abc");
-    QByteArray buffer;
-    EXPECT_TRUE(FetchBytes(server.url("/doc"), buffer, true, nullptr));
-    EXPECT_EQ(buffer, "abc");
 }
 
 TEST_F(HttpClientTest, FetchTextStopsAtTheFirstNul)
@@ -408,10 +400,7 @@ TEST(FileUrls, AreReadWithLengthZero)
     const QString path = test::PrivateFoldersListener::root() + "/local.bin";
     QByteArray content(10000, 'f');
     content[5] = '\0';
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
+    ASSERT_TRUE(test::writeFile(path, content));
     const QString url = QUrl::fromLocalFile(path).toString();
 
     ProgressReceiver receiver;

@@ -3,6 +3,7 @@
 #include "config/clientconfig.h"
 #include "net/httpclient.h"
 #include "net/imagecache.h"
+#include "support/testfiles.h"
 #include "support/testserver.h"
 
 #include <QFile>
@@ -17,18 +18,12 @@ namespace {
 
 using test::TestServer;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using test::readFile;
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     ASSERT_TRUE(EnsureDirectory(DirectoryOf(path)));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    ASSERT_TRUE(test::writeFile(path, bytes));
 }
 
 TEST(CacheImages, OneImage)

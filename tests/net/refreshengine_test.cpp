@@ -12,6 +12,8 @@
 #include "net/connectivity.h"
 #include "net/httpclient.h"
 #include "net/refreshengine.h"
+#include "support/newsdocs.h"
+#include "support/testfiles.h"
 #include "support/testserver.h"
 #include "support/waituntil.h"
 
@@ -21,20 +23,18 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
 namespace tavrin {
 namespace {
 
+using test::readFile;
 using test::TestServer;
 using test::waitUntil;
+using test::writeFile;
 
 constexpr int kWaitMs = 15000;
 
@@ -94,47 +94,9 @@ protected:
     }
 };
 
-// Sets RLIMIT_FSIZE for the scope: larger writes fail instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_ok = false;
-};
-
 QByteArray fixture(const char *name)
 {
-    QFile file(QStringLiteral(TAVRIN_SOURCE_DIR "/tests/data/config/") + QString::fromUtf8(name)
-               + QStringLiteral(".xml"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return test::fixtureBytes("config", name);
 }
 
 std::string str(const QByteArray &bytes)
@@ -145,16 +107,11 @@ std::string str(const QByteArray &bytes)
 // A sections_news document with one news item per id in the "portada" section, each a minute apart.
 std::string newsDocument(const std::vector<std::string> &ids)
 {
-    std::string text
-        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<sections_news>\n<section id=\"portada\">\n";
+    std::string items;
     int minute = 0;
-    for (const std::string &id : ids) {
-        char date[32];
-        std::snprintf(date, sizeof date, "2024-03-01 10:%02d:00", minute++ % 60);
-        text += "<news id=\"" + id + "\"><title>Title " + id + "</title><url>http://example.org/" + id
-            + "</url><date>" + date + "</date></news>\n";
-    }
-    return text + "</section>\n</sections_news>\n";
+    for (const std::string &id : ids)
+        items += test::newsItem(id, minute++);
+    return test::newsDocument(test::newsSection("portada", items));
 }
 
 class RefreshEngineTest : public testing::Test {
@@ -372,7 +329,7 @@ TEST_F(RefreshEngineTest, UpdateConfigurationKeepsTheCachedFileWhenThePathCannot
     ASSERT_GT(QFileInfo(SettingsFilePath()).size(), published.size() + 2048);
     publish(90, "1.0.0.10");
     {
-        FileSizeLimit limit(rlim_t(published.size() + 1024));
+        test::FileSizeLimit limit(rlim_t(published.size() + 1024));
         ASSERT_TRUE(limit.ok());
         UpdateConfiguration();
     }
