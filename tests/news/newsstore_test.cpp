@@ -1,15 +1,13 @@
 // The news set and the reading of sections_news documents into the store: walking rules, seen items,
 // pending alerts, quiet first reads, selection and names of section keys, thread safety.
-#include "app/appmessage.h"
 #include "app/clock.h"
 #include "app/settings.h"
 #include "config/clientconfig.h"
 #include "config/xmldocument.h"
 #include "news/newsstore.h"
+#include "support/newsdocs.h"
 
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
 
 #include <atomic>
 #include <thread>
@@ -28,27 +26,16 @@ NewsRecord record(const char *id, std::int64_t time, const char *key = "s")
     return r;
 }
 
-QStringList ids(const NewsSet &set)
-{
-    QStringList list;
-    for (const NewsRecord &r : set)
-        list.append(r.id);
-    return list;
-}
+using test::newsIds;
 
-// A news element with a date a given number of minutes after 2024-01-15 10:00:00 local time.
 std::string item(const std::string &id, int minute, const std::string &extra = {})
 {
-    char date[32];
-    std::snprintf(date, sizeof date, "2024-01-15 %02d:%02d:00", 10 + minute / 60, minute % 60);
-    return "<news id=\"" + id + "\"><title>T " + id + "</title><url>http://x.test/" + id + "</url><date>"
-        + date + "</date>" + extra + "</news>";
+    return test::newsItem(id, minute, extra);
 }
 
 QByteArray doc(const std::string &body)
 {
-    return QByteArray::fromStdString("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<sections_news>" + body
-                                     + "</sections_news>");
+    return QByteArray::fromStdString(test::newsDocument(body));
 }
 
 TEST(NewsSet, NewestFirstAndOneRecordPerTime)
@@ -58,7 +45,7 @@ TEST(NewsSet, NewestFirstAndOneRecordPerTime)
     EXPECT_TRUE(set.insert(record("a", 100)));
     EXPECT_TRUE(set.insert(record("c", 300)));
     EXPECT_FALSE(set.insert(record("d", 200))); // same time: the one already there stays
-    EXPECT_EQ(ids(set), (QStringList { "c", "b", "a" }));
+    EXPECT_EQ(newsIds(set), (QStringList { "c", "b", "a" }));
     EXPECT_EQ(set.newest().id, QStringLiteral("c"));
     EXPECT_TRUE(set.containsTime(200));
     EXPECT_TRUE(set.erase(300));
@@ -67,33 +54,7 @@ TEST(NewsSet, NewestFirstAndOneRecordPerTime)
     NewsSet copy = set;
     set.clear();
     EXPECT_TRUE(set.isEmpty());
-    EXPECT_EQ(ids(copy), (QStringList { "b", "a" }));
-}
-
-class Receiver : public QObject {
-public:
-    bool event(QEvent *e) override
-    {
-        if (auto *m = asAppMessage(e)) {
-            received = m->takePayloadAs<NewsSet>();
-            return true;
-        }
-        return QObject::event(e);
-    }
-    std::unique_ptr<NewsSet> received;
-};
-
-TEST(NewsSet, TravelsWithAMessage)
-{
-    auto set = std::make_unique<NewsSet>();
-    set->insert(record("x", 5));
-    set->insert(record("y", 9));
-    const NewsSet expected = *set;
-    Receiver receiver;
-    postMessage(&receiver, 0x464, 0, 0, std::move(set));
-    QCoreApplication::sendPostedEvents(&receiver);
-    ASSERT_NE(receiver.received, nullptr);
-    EXPECT_EQ(*receiver.received, expected);
+    EXPECT_EQ(newsIds(copy), (QStringList { "b", "a" }));
 }
 
 TEST(NewsStore, WalkingRules)
@@ -212,13 +173,13 @@ TEST(NewsStore, SameSecondItemsAndMovedItems)
         doc("<section id=\"a\">" + item("first", 5) + item("second", 5) + "</section>")));
     EXPECT_TRUE(store.isSeen(QStringLiteral("first")));
     EXPECT_TRUE(store.isSeen(QStringLiteral("second")));
-    EXPECT_EQ(ids(store.copyPendingAlerts()), QStringList { "first" });
+    EXPECT_EQ(newsIds(store.copyPendingAlerts()), QStringList { "first" });
 
     // The same item under another section is no news.
     ASSERT_TRUE(store.parseSectionsNews(
         doc("<section id=\"b\">" + item("first", 5) + item("third", 9) + "</section>")));
     const NewsSet pending = store.copyPendingAlerts();
-    EXPECT_EQ(ids(pending), (QStringList { "third", "first" }));
+    EXPECT_EQ(newsIds(pending), (QStringList { "third", "first" }));
     EXPECT_EQ(pending.newest().section_key, QStringLiteral("b"));
     EXPECT_EQ(std::next(pending.begin())->section_key, QStringLiteral("a"));
 }
@@ -237,7 +198,7 @@ TEST(NewsStore, UnreadableDatesTakeTheCurrentTime)
     ASSERT_TRUE(ok);
     const NewsSet pending = store.copyPendingAlerts();
     // Both undated items take the same current second, so the first one read holds it.
-    EXPECT_EQ(ids(pending), (QStringList { "m13", "old" }));
+    EXPECT_EQ(newsIds(pending), (QStringList { "m13", "old" }));
     EXPECT_EQ(pending.newest().time, 1800000000);
     EXPECT_TRUE(store.isSeen(QStringLiteral("nodate")));
 }
@@ -252,12 +213,12 @@ TEST(NewsStore, JustRegisteredFeedsAreReadQuietlyOnce)
     EXPECT_FALSE(store.isJustRegistered(QStringLiteral("mine_77")));
     EXPECT_TRUE(store.isSeen(QStringLiteral("f1")));
     EXPECT_TRUE(store.isSeen(QStringLiteral("f2")));
-    EXPECT_EQ(ids(store.copyPendingAlerts()), QStringList { "g1" });
+    EXPECT_EQ(newsIds(store.copyPendingAlerts()), QStringList { "g1" });
 
     // From the second document on, the feed's new items are news.
     ASSERT_TRUE(store.parseSectionsNews(doc("<section id=\"mine\"><subsection id=\"77\">" + item("f1", 0)
                                             + item("f3", 4) + "</subsection></section>")));
-    EXPECT_EQ(ids(store.copyPendingAlerts()), (QStringList { "f3", "g1" }));
+    EXPECT_EQ(newsIds(store.copyPendingAlerts()), (QStringList { "f3", "g1" }));
 }
 
 TEST(NewsStore, SelectionAndNamesOfSectionKeys)

@@ -5,6 +5,7 @@
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
+#include "support/newsdocs.h"
 #include "support/testserver.h"
 
 #include <gtest/gtest.h>
@@ -14,35 +15,14 @@ namespace {
 
 using test::TestServer;
 
-std::string item(const std::string &id, int minute)
-{
-    char date[32];
-    std::snprintf(date, sizeof date, "2024-01-15 %02d:%02d:00", 10 + minute / 60, minute % 60);
-    return "<news id=\"" + id + "\"><title>T " + id + "</title><url>http://x.test/" + id + "</url><date>"
-        + date + "</date></news>";
-}
-
-std::string doc(const std::string &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sections_news>" + body + "</sections_news>";
-}
-
-std::string section(const std::string &id, const std::string &body)
-{
-    return "<section id=\"" + id + "\">" + body + "</section>";
-}
+using test::newsIds;
+auto item = [](const std::string &id, int minute) { return test::newsItem(id, minute); };
+auto doc = test::newsDocument;
+auto section = test::newsSection;
 
 std::string feed(const std::string &feedId, const std::string &body)
 {
     return doc(section("mine", "<subsection id=\"" + feedId + "\">" + body + "</subsection>"));
-}
-
-QStringList ids(const NewsSet &set)
-{
-    QStringList list;
-    for (const NewsRecord &r : set)
-        list.append(r.id);
-    return list;
 }
 
 void registerFeed(const QString &id, bool selected)
@@ -166,18 +146,18 @@ TEST_F(UpdateNewsTest, DocumentsReadByEachKindOfRun)
 TEST_F(UpdateNewsTest, OnlyItemsNeverSeenArePending)
 {
     ASSERT_TRUE(m_store.updateNews(m_config, true));
-    EXPECT_EQ(ids(m_store.copyPendingAlerts()), (QStringList { "f56", "f55", "m1", "n2", "n1" }));
+    EXPECT_EQ(newsIds(m_store.copyPendingAlerts()), (QStringList { "f56", "f55", "m1", "n2", "n1" }));
 
     // n1 moves to another section, n3 is new: only n3 is news, and the earlier pending set is gone.
     m_server.serve("/all.xml", doc(section("sports", item("n1", 0)) + section("news", item("n3", 9))), 200,
                    "text/xml");
     ASSERT_TRUE(m_store.updateNews(m_config, false));
-    EXPECT_EQ(ids(m_store.copyPendingAlerts()), QStringList { "n3" });
+    EXPECT_EQ(newsIds(m_store.copyPendingAlerts()), QStringList { "n3" });
 
     // An item that disappears and comes back is not announced again either.
     m_server.serve("/all.xml", doc(section("news", item("n4", 10))), 200, "text/xml");
     ASSERT_TRUE(m_store.updateNews(m_config, false));
-    EXPECT_EQ(ids(m_store.copyPendingAlerts()), QStringList { "n4" });
+    EXPECT_EQ(newsIds(m_store.copyPendingAlerts()), QStringList { "n4" });
     m_server.serve("/all.xml", doc(section("news", item("n3", 9) + item("n4", 10))), 200, "text/xml");
     ASSERT_TRUE(m_store.updateNews(m_config, false));
     EXPECT_TRUE(m_store.copyPendingAlerts().isEmpty());
@@ -270,7 +250,7 @@ TEST_F(UpdateNewsTest, RegisteredFeedIsReadQuietlyThroughTheLiveStore)
     m_server.serve("/feeds/57.xml", feed("57", item("r1", 20) + item("r2", 21) + item("r3", 22)), 200,
                    "text/xml");
     ASSERT_TRUE(UpdateNews(false));
-    EXPECT_EQ(ids(CopyPendingAlerts()), QStringList { "r3" });
+    EXPECT_EQ(newsIds(CopyPendingAlerts()), QStringList { "r3" });
     EXPECT_TRUE(IsKeySelected(QStringLiteral("mine_57")));
     EXPECT_EQ(KeyDisplayName(QStringLiteral("mine_57")), QStringLiteral("Nuevo"));
     liveConfig().replace(ClientConfig {});
