@@ -1,4 +1,4 @@
-// The main window's state decisions, state by state.
+// The main window's pure decisions: all panes complete, reload periods.
 #include "mainwnd/mainwndstate.h"
 
 #include <gtest/gtest.h>
@@ -7,39 +7,6 @@
 
 namespace tavrin {
 namespace {
-
-struct StateCase {
-    AppState state;
-    bool showsPages;
-    bool layoutRuns;
-    bool takesLost;
-    bool asks;
-    RestoreStep restore;
-};
-
-TEST(MainWindowState, DecisionsPerState)
-{
-    const StateCase cases[] = {
-        { AppState::Starting, false, false, true, true, { AppState::Starting, false } },
-        { AppState::FirstLoad, false, false, true, true, { AppState::Running, true } },
-        { AppState::Running, true, true, true, true, { AppState::Running, true } },
-        { AppState::Refreshing, true, true, true, true, { AppState::Running, true } },
-        { AppState::Offline, false, true, false, false, { AppState::Running, true } },
-        { AppState::Updating, false, true, true, false, { AppState::Updating, false } },
-        { AppState::Exiting, false, false, false, false, { AppState::Exiting, false } },
-    };
-    for (const StateCase &c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.state));
-        EXPECT_EQ(ShowsPages(c.state), c.showsPages);
-        EXPECT_EQ(LayoutRuns(c.state), c.layoutRuns);
-        EXPECT_EQ(TakesConnectionLost(c.state), c.takesLost);
-        EXPECT_EQ(AsksNewVersion(c.state, false), c.asks);
-        EXPECT_FALSE(AsksNewVersion(c.state, true)) << "only one question at a time";
-        const RestoreStep step = StateAfterRestore(c.state);
-        EXPECT_EQ(step.state, c.restore.state);
-        EXPECT_EQ(step.rebuild, c.restore.rebuild);
-    }
-}
 
 TEST(MainWindowState, AllPanesComplete)
 {

@@ -3,6 +3,7 @@
 #include "browser/webbrowser2.h"
 #include "html/htmltemplate.h"
 #include "mainwnd/panepages.h"
+#include "support/testfiles.h"
 #include "support/testserver.h"
 #include "support/waituntil.h"
 
@@ -22,11 +23,7 @@ using test::waitUntil;
 
 constexpr int kLoadTimeoutMs = 20000;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::readFile;
 
 class PanePagesTest : public testing::Test {
 protected:
@@ -128,7 +125,7 @@ TEST_F(PanePagesTest, LocalPagesReachRemoteResourcesButNoOtherLocalFile)
 {
     TestServer server;
     const QByteArray png = readFile(QStringLiteral(TAVRIN_SOURCE_DIR "/res/icons/tavrin.png"));
-    ASSERT_FALSE(png.isEmpty());
+    ASSERT_TRUE(png.startsWith("\x89PNG"));
     server.route("/img.png", [png](const httplib::Request &, httplib::Response &response) {
         response.set_header("Connection", "close");
         response.set_content(png.toStdString(), "image/png");

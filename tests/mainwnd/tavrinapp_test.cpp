@@ -10,6 +10,7 @@
 #include "config/liveconfig.h"
 #include "mainwnd/tavrindlg.h"
 #include "support/privatefolders.h"
+#include "support/testfiles.h"
 #include "testpublisher.h"
 
 #include <QDir>
@@ -134,9 +135,7 @@ protected:
 
     static void write(const QString &path, const QByteArray &bytes)
     {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(test::writeFile(path, bytes));
     }
 
     QList<MessageBoxRequest> shown;

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/shell/navigationsound.h"
 #include "support/privatefolders.h"
+#include "support/testfiles.h"
 #include "support/waituntil.h"
 #include "testpublisher.h"
 
@@ -32,11 +33,7 @@ TEST(TavrinProcess, SecondCopyExitsSilentlyAndTermEndsTheFirstInOrder)
 {
     test::TestPublisher publisher;
     const QString configPath = test::PrivateFoldersListener::root() + QStringLiteral("/clientconfig.xml");
-    {
-        QFile file(configPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(publisher.configurationText());
-    }
+    ASSERT_TRUE(test::writeFile(configPath, publisher.configurationText()));
     ASSERT_TRUE(SetConfigurationPath(configPath));
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QString(), QStringLiteral("user.wav"),
                                     kNavigationSoundKeyPath, RegistryType::ExpandString));
