@@ -1,49 +1,43 @@
 // The publisher's checker run as a program: exit codes, output and agreement with the client's loader.
 #include "app/settings.h"
 #include "config/configloader.h"
+#include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 using namespace tavrin;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
+struct Answer {
+    int exitCode;
     QString out;
-    QString err;
 };
 
-ToolRun runTool(const QStringList &args)
+Answer checkConfig(const QString &path)
 {
-    QProcess process;
-    process.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"), args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return ToolRun { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                     QString::fromUtf8(process.readAllStandardError()) };
+    const test::ToolRun run = test::runTool({ QStringLiteral("check-config"), path });
+    return { run.exitCode, QString::fromUtf8(run.out) };
 }
 
 QString fixture(const char *name)
 {
-    return QStringLiteral(TAVRIN_SOURCE_DIR "/tests/data/config/") + QString::fromUtf8(name)
-        + QStringLiteral(".xml");
+    return test::fixturePath("config", name);
 }
 
 } // namespace
 
 TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
 {
-    const ToolRun accepted = runTool({ QStringLiteral("check-config"), fixture("good") });
-    EXPECT_EQ(accepted.exitCode, 0);
-    EXPECT_EQ(accepted.out, QStringLiteral("accepted\n"));
+    const Answer shipped = checkConfig(QStringLiteral(TAVRIN_SOURCE_DIR "/res/clientconfig.xml"));
+    EXPECT_EQ(shipped.exitCode, 0) << qPrintable(shipped.out);
+    EXPECT_EQ(shipped.out, QStringLiteral("accepted\n"));
 
-    const ToolRun rejected = runTool({ QStringLiteral("check-config"), fixture("no_prefs_window") });
+    const Answer rejected = checkConfig(fixture("no_prefs_window"));
     EXPECT_EQ(rejected.exitCode, 1);
     EXPECT_EQ(rejected.out, QStringLiteral("rejected: prefs_window: add_user_rss_url is missing or empty\n"));
 
@@ -58,10 +52,10 @@ TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
     };
     for (const QStringList &args : wrong) {
         SCOPED_TRACE(args.join(u' ').toStdString());
-        const ToolRun run = runTool(args);
+        const test::ToolRun run = test::runTool(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.contains(QStringLiteral("usage: tavrin-tool"))) << qPrintable(run.err);
+        EXPECT_TRUE(run.err.contains("usage: tavrin-tool")) << run.err.toStdString();
     }
 }
 
@@ -75,7 +69,7 @@ TEST(CheckConfigTool, AgreesWithTheLoaderOnEveryFixture)
         ClientConfig config;
         QString reason;
         const bool ok = LoadConfigurationFile(dir.filePath(name), config, &reason);
-        const ToolRun run = runTool({ QStringLiteral("check-config"), dir.filePath(name) });
+        const Answer run = checkConfig(dir.filePath(name));
         EXPECT_EQ(run.exitCode, ok ? 0 : 1);
         EXPECT_EQ(run.out, ok ? QStringLiteral("accepted\n") : QStringLiteral("rejected: ") + reason + u'\n');
     }
@@ -83,19 +77,10 @@ TEST(CheckConfigTool, AgreesWithTheLoaderOnEveryFixture)
 
 TEST(CheckConfigTool, ReadsTheUsersFeeds)
 {
-    ASSERT_EQ(runTool({ QStringLiteral("check-config"), fixture("good") }).exitCode, 0);
+    ASSERT_EQ(checkConfig(fixture("good")).exitCode, 0);
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("sin_nombre"), QString(),
                                     kOtherMediaKeyPath));
-    const ToolRun run = runTool({ QStringLiteral("check-config"), fixture("good") });
+    const Answer run = checkConfig(fixture("good"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.contains(QStringLiteral("the user's feed \"sin_nombre\""))) << qPrintable(run.out);
-}
-
-TEST(CheckConfigTool, AcceptsThePublishersShippedDocument)
-{
-    const QString shipped = QStringLiteral(TAVRIN_SOURCE_DIR "/res/clientconfig.xml");
-    ASSERT_TRUE(QFile::exists(shipped));
-    const ToolRun run = runTool({ QStringLiteral("check-config"), shipped });
-    EXPECT_EQ(run.exitCode, 0) << qPrintable(run.out);
-    EXPECT_EQ(run.out, QStringLiteral("accepted\n"));
 }

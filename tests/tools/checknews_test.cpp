@@ -1,34 +1,24 @@
 // check-news run as a program: the records it lists, in document order, and its verdicts.
+#include "support/testfiles.h"
+
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-};
-
-ToolRun runCheckNews(const QStringList &args)
+// Times print in a zone with summer time, so the local conversion shows.
+tavrin::test::ToolRun runCheckNews(const QStringList &args)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TZ"), QStringLiteral("CET-1CEST,M3.5.0,M10.5.0/3"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"),
-                  QStringList { QStringLiteral("check-news") } + args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return ToolRun { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
+    return tavrin::test::runTool(QStringList { QStringLiteral("check-news") } + args, env);
 }
 
 QString fixture(const char *name)
 {
-    return QStringLiteral(TAVRIN_SOURCE_DIR "/tests/data/news/") + QString::fromUtf8(name)
-        + QStringLiteral(".xml");
+    return tavrin::test::fixturePath("news", name);
 }
 
 TEST(CheckNewsTool, ListsRecordsAndGivesTheVerdict)
@@ -52,9 +42,9 @@ TEST(CheckNewsTool, ListsRecordsAndGivesTheVerdict)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
-        const ToolRun run = runCheckNews({ fixture(c.file) });
+        const tavrin::test::ToolRun run = runCheckNews({ fixture(c.file) });
         EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_EQ(run.out, c.lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        EXPECT_EQ(QString::fromUtf8(run.out), c.lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
 }
 
@@ -69,7 +59,7 @@ TEST(CheckNewsTool, WrongArgumentsAndUnreadableFiles)
     };
     for (const QStringList &args : wrong) {
         SCOPED_TRACE(args.join(u' ').toStdString());
-        const ToolRun run = runCheckNews(args);
+        const tavrin::test::ToolRun run = runCheckNews(args);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_TRUE(run.out.isEmpty());
     }

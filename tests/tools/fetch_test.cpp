@@ -1,7 +1,6 @@
 // fetch run as a program against a loopback server: the body on stdout and the exit code.
+#include "support/testfiles.h"
 #include "support/testserver.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -9,18 +8,9 @@ namespace {
 
 using tavrin::test::TestServer;
 
-struct FetchRun {
-    int exitCode = -1;
-    QByteArray out;
-};
-
-FetchRun runFetch(const QStringList &args)
+tavrin::test::ToolRun runFetch(const QStringList &args)
 {
-    QProcess process;
-    process.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"), QStringList { "fetch" } + args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return FetchRun { process.exitCode(), process.readAllStandardOutput() };
+    return tavrin::test::runTool(QStringList { QStringLiteral("fetch") } + args);
 }
 
 TEST(FetchTool, PrintsTheBodyTheClientReceives)
@@ -58,7 +48,7 @@ TEST(FetchTool, PrintsTheBodyTheClientReceives)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const FetchRun run = runFetch(c.args);
+        const tavrin::test::ToolRun run = runFetch(c.args);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out, c.out);
     }

@@ -5,6 +5,7 @@
 #include "config/configloader.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
+#include "support/testfiles.h"
 #include "support/waituntil.h"
 
 #include <gtest/gtest.h>
@@ -169,13 +170,8 @@ TEST_F(PublisherTest, ConfigurationPassesTheClientsLoaderAndNamesTheServer)
         EXPECT_TRUE(address.startsWith(publisher().base()));
         EXPECT_FALSE(FetchText(address, true, nullptr).isEmpty());
     }
-}
-
-TEST_F(PublisherTest, IconChecksumsMatchTheImagesServed)
-{
-    const ClientConfig config = loadServedConfig();
-    const char *const icons[] = { "tavrin_icon", "tavrin_taskbar_icon", "tavrin_taskbar_disabled_icon" };
-    for (const char *icon : icons) {
+    // The icons' checksums match the images served.
+    for (const char *icon : { "tavrin_icon", "tavrin_taskbar_icon", "tavrin_taskbar_disabled_icon" }) {
         SCOPED_TRACE(icon);
         const auto image = config.images.find(QString::fromLatin1(icon));
         ASSERT_NE(image, config.images.end());
@@ -283,16 +279,12 @@ TEST_F(PublisherTest, CheckerAcceptsEveryServedDocument)
     QTemporaryDir dir;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path);
-        QFile file(dir.filePath(QStringLiteral("document.xml")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(FetchCompressedText(publisher().url(QString::fromLatin1(c.path)), true, nullptr));
-        file.close();
-        QProcess tool;
-        tool.start(QStringLiteral(TAVRIN_BINARY_DIR "/tools/tavrin-tool"),
-                   { QString::fromLatin1(c.command), file.fileName() });
-        ASSERT_TRUE(tool.waitForFinished(30000));
-        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-        const QList<QByteArray> lines = tool.readAllStandardOutput().trimmed().split('\n');
+        const QString path = dir.filePath(QStringLiteral("document.xml"));
+        ASSERT_TRUE(tavrin::test::writeFile(
+            path, FetchCompressedText(publisher().url(QString::fromLatin1(c.path)), true, nullptr)));
+        const tavrin::test::ToolRun tool = tavrin::test::runTool({ QString::fromLatin1(c.command), path });
+        EXPECT_EQ(tool.exitCode, 0) << tool.err.toStdString();
+        const QList<QByteArray> lines = tool.out.trimmed().split('\n');
         EXPECT_EQ(lines.last(), QByteArray(c.verdict));
     }
 }
@@ -630,11 +622,8 @@ TEST_F(PublisherTest, OfferedInstallerOnlyWritesItsMarker)
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("instalador"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(script);
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(tavrin::test::writeFile(path, script));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile::remove(publisher().markerPath());
 
     QProcess installer;
