@@ -27,8 +27,7 @@ public:
     // Hands the payload to the receiver; null when there was none or it was taken already.
     std::unique_ptr<MessagePayload> takePayload() { return std::move(m_payload); }
 
-    template <typename T>
-    std::unique_ptr<T> takePayloadAs()
+    template <typename T> std::unique_ptr<T> takePayloadAs()
     {
         auto *typed = dynamic_cast<T *>(m_payload.get());
         if (!typed)

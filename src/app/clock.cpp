@@ -25,7 +25,7 @@ const SystemClock &systemClock()
     return instance;
 }
 
-std::atomic<const Clock *> g_clock{nullptr};
+std::atomic<const Clock *> g_clock { nullptr };
 } // namespace
 
 const Clock &clock()

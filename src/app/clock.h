@@ -25,7 +25,11 @@ void setClock(const Clock *clock);
 // A clock that tests move by hand.
 class ManualClock : public Clock {
 public:
-    explicit ManualClock(std::int64_t seconds = 1700000000) : m_seconds(seconds), m_ms(seconds * 1000) {}
+    explicit ManualClock(std::int64_t seconds = 1700000000)
+        : m_seconds(seconds)
+        , m_ms(seconds * 1000)
+    {
+    }
     std::int64_t nowSeconds() const override { return m_seconds; }
     std::int64_t monotonicMs() const override { return m_ms; }
     void advanceMs(std::int64_t ms)

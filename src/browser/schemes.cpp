@@ -1,4 +1,5 @@
-// Registration of the command-link scheme, so links reach the navigation filter instead of failing as unknown.
+// Registration of the command-link scheme, so links reach the navigation filter instead of failing as
+// unknown.
 #include "browser/schemes.h"
 
 #include <QWebEngineUrlScheme>

@@ -18,7 +18,11 @@ public:
     bool isNull() const { return m_node == nullptr; }
 
     // Internal: used by the implementation to make handles.
-    XmlElement(std::shared_ptr<const XmlDocumentData> doc, void *node) : m_doc(std::move(doc)), m_node(node) {}
+    XmlElement(std::shared_ptr<const XmlDocumentData> doc, void *node)
+        : m_doc(std::move(doc))
+        , m_node(node)
+    {
+    }
     void *node() const { return m_node; }
     const std::shared_ptr<const XmlDocumentData> &document() const { return m_doc; }
 

@@ -16,7 +16,11 @@ namespace tavrin {
 namespace {
 
 struct CountedPayload : MessagePayload {
-    explicit CountedPayload(int *alive) : m_alive(alive) { ++*m_alive; }
+    explicit CountedPayload(int *alive)
+        : m_alive(alive)
+    {
+        ++*m_alive;
+    }
     ~CountedPayload() override { --*m_alive; }
     int *m_alive;
 };
@@ -42,9 +46,8 @@ TEST(AppMessage, DeliversNumberParametersAndPayloadFromAnotherThread)
 {
     Receiver receiver;
     int alive = 0;
-    std::thread sender([&] {
-        postMessage(&receiver, WM_NEWS_FOR_ALERTS, 7, 0, std::make_unique<CountedPayload>(&alive));
-    });
+    std::thread sender(
+        [&] { postMessage(&receiver, WM_NEWS_FOR_ALERTS, 7, 0, std::make_unique<CountedPayload>(&alive)); });
     sender.join();
     ASSERT_TRUE(test::waitUntil([&] { return !receiver.numbers.empty(); }));
     EXPECT_EQ(receiver.numbers.front(), WM_NEWS_FOR_ALERTS);

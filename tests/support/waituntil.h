@@ -7,8 +7,7 @@
 
 namespace tavrin::test {
 
-template <typename Predicate>
-bool waitUntil(Predicate predicate, int timeoutMs = 5000)
+template <typename Predicate> bool waitUntil(Predicate predicate, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!predicate()) {
