@@ -129,7 +129,14 @@ TEST_F(MainWindowTest, FirstLoadShowsTheWindowWhenAllFivePanesAreComplete)
         << "the first selected section is current";
 
     // The panes are stacked inside the 3-pixel frame once their pages are measured.
-    ASSERT_TRUE(waitUntil([&] { return dlg->adsPane()->geometry().bottom() == 480 - 3 - 1; }, 20000));
+    // Measurements arrive pane by pane; wait for the ones this layout depends on.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return dlg->adsPane()->geometry().bottom() == 480 - 3 - 1
+                && dlg->sectionsPane()->geometry().height() == 50
+                && dlg->urgentPane()->geometry().top() == 3 + 50;
+        },
+        20000));
     const QRect sections = dlg->sectionsPane()->geometry();
     EXPECT_EQ(sections.topLeft(), QPoint(3, 3));
     EXPECT_EQ(sections.height(), 50);
