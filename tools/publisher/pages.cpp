@@ -14,15 +14,6 @@ Reply NotFound()
     return TextReply(404, "No encontrado\n");
 }
 
-Reply HtmlReply(std::string body, std::time_t modified)
-{
-    Reply reply;
-    reply.contentType = "text/html; charset=utf-8";
-    reply.body = std::move(body);
-    reply.lastModified = modified;
-    return reply;
-}
-
 std::string HumanDate(std::time_t time)
 {
     std::tm parts {};

@@ -24,4 +24,24 @@ inline Reply TextReply(int status, std::string text)
     return reply;
 }
 
+// A document that changes over time, so conditional requests can be answered from its time.
+inline Reply DocumentReply(std::string contentType, std::string body, std::time_t modified)
+{
+    Reply reply;
+    reply.contentType = std::move(contentType);
+    reply.body = std::move(body);
+    reply.lastModified = modified;
+    return reply;
+}
+
+inline Reply HtmlReply(std::string body, std::time_t modified)
+{
+    return DocumentReply("text/html; charset=utf-8", std::move(body), modified);
+}
+
+inline Reply XmlReply(std::string body, std::time_t modified)
+{
+    return DocumentReply("text/xml; charset=utf-8", std::move(body), modified);
+}
+
 } // namespace tavrin::publisher

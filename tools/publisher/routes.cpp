@@ -39,15 +39,6 @@ std::optional<std::string> Stem(const std::string &piece, const std::string &suf
     return piece.substr(0, piece.size() - suffix.size());
 }
 
-Reply XmlReply(std::string body, std::time_t modified)
-{
-    Reply reply;
-    reply.contentType = "text/xml; charset=utf-8";
-    reply.body = std::move(body);
-    reply.lastModified = modified;
-    return reply;
-}
-
 Reply StaticFile(PublisherContext &context, const std::string &path)
 {
     std::string relative = path.substr(1);
