@@ -1,5 +1,5 @@
 // Runs the template engine over arbitrary text: block lookups, filling and the final removal must end.
-#include "html/htmltemplate.h"
+#include "compose/htmltemplate.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
 // Entry point of the Tavrin client.
-#include "app/shell/tavrinapp.h"
+#include "shell/tavrinapp.h"
 
 int main(int argc, char **argv)
 {

@@ -1,7 +1,7 @@
 // The shared web profile of the panes and the handler that stops command links at the network layer.
 #include "browser/webprofile.h"
 
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 
 #include <QCoreApplication>
 #include <QWebEngineProfile>

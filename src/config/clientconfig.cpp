@@ -1,8 +1,8 @@
 // Queries over the configuration model: page addresses, user-feed sections and subsection lookup.
 #include "config/clientconfig.h"
 
-#include "app/fileutil.h"
-#include "app/settings.h"
+#include "base/fileutil.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 

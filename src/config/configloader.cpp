@@ -1,7 +1,7 @@
 // The configuration document's grammar (parse) and the checks that decide whether the client runs with it.
 #include "config/configloader.h"
 
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "config/xmldocument.h"
 
 #include <algorithm>

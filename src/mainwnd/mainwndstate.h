@@ -1,7 +1,7 @@
 // The main window's state decisions as plain functions of the application state.
 #pragma once
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 
 #include <QList>
 

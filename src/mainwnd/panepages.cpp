@@ -1,10 +1,10 @@
 // Loads the main window's pane pages: composed local pages and configured addresses.
 #include "mainwnd/panepages.h"
 
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "browser/webbrowser2.h"
-#include "html/htmltemplate.h"
-#include "html/panecomposition.h"
+#include "compose/htmltemplate.h"
+#include "compose/panecomposition.h"
 
 #include <QFile>
 

@@ -1,19 +1,19 @@
 // The main window's life: construction, the messages of the worker threads, the timers and the exit.
 #include "mainwnd/tavrindlg.h"
 
-#include "app/appmessage.h"
-#include "app/fileutil.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell/messagebox.h"
-#include "app/version.h"
+#include "base/appmessage.h"
+#include "base/fileutil.h"
+#include "base/messages.h"
+#include "settings/settings.h"
+#include "ui/messagebox.h"
+#include "base/version.h"
 #include "config/liveconfig.h"
 #include "config/texts.h"
 #include "mainwnd/appicon.h"
 #include "mainwnd/mainwndstate.h"
 #include "mainwnd/panelayout.h"
 #include "net/connectivity.h"
-#include "net/refreshengine.h"
+#include "engine/refreshengine.h"
 #include "news/newsstore.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // The main window: five web panes in a drawn frame, the application state, messages, timers and exit.
 #pragma once
 
-#include "app/appstate.h"
-#include "app/stopevent.h"
+#include "base/appstate.h"
+#include "base/stopevent.h"
 #include "browser/webbrowser2.h"
 #include "config/clientconfig.h"
 

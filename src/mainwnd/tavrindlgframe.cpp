@@ -1,7 +1,7 @@
 // The main window's frame: pane layout, placement, painted bands, moving and resizing from presses.
 #include "mainwnd/tavrindlg.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "mainwnd/drawborders.h"
 #include "mainwnd/mainwndstate.h"
 #include "mainwnd/panelayout.h"

@@ -1,8 +1,8 @@
 // The main window's page operations: the current section and what each pane is sent to.
 #include "mainwnd/tavrindlg.h"
 
-#include "app/settings.h"
-#include "html/panecomposition.h"
+#include "settings/settings.h"
+#include "compose/panecomposition.h"
 #include "mainwnd/panepages.h"
 
 namespace tavrin {

@@ -1,11 +1,11 @@
 // Connectivity test with its shared two-second cache, and the thread that watches for reconnection.
 #include "net/connectivity.h"
 
-#include "app/appmessage.h"
-#include "app/appstate.h"
-#include "app/clock.h"
-#include "app/messages.h"
-#include "app/stopevent.h"
+#include "base/appmessage.h"
+#include "base/appstate.h"
+#include "base/clock.h"
+#include "base/messages.h"
+#include "base/stopevent.h"
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 

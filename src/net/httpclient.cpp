@@ -1,10 +1,10 @@
 // Downloads over libcurl with the program's status, progress, cache, proxy and safety rules.
 #include "net/httpclient.h"
 
-#include "app/appmessage.h"
-#include "app/fileutil.h"
-#include "app/messages.h"
-#include "app/version.h"
+#include "base/appmessage.h"
+#include "base/fileutil.h"
+#include "base/messages.h"
+#include "base/version.h"
 #include "net/httpcache.h"
 
 #include <QFile>

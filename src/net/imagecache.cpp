@@ -1,7 +1,7 @@
 // Image caching with CRC-32 integrity; a download replaces a file only when complete and intact.
 #include "net/imagecache.h"
 
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 

@@ -1,8 +1,8 @@
 // Local-time reading of news dates through the C library, and the times shown in alerts.
 #include "news/newsdate.h"
 
-#include "app/clock.h"
-#include "app/fileutil.h"
+#include "base/clock.h"
+#include "base/fileutil.h"
 
 #include <ctime>
 

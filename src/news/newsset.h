@@ -1,7 +1,7 @@
 // The news record and the news set: records ordered newest first, at most one per time value.
 #pragma once
 
-#include "app/appmessage.h"
+#include "base/appmessage.h"
 
 #include <QList>
 #include <QString>

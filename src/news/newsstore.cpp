@@ -1,7 +1,7 @@
 // The process's news store and the reading of sections_news documents.
 #include "news/newsstore.h"
 
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "config/clientconfig.h"
 #include "config/liveconfig.h"
 #include "config/xmldocument.h"

@@ -1,5 +1,5 @@
 // Configuration model: key order, first-occurrence maps, section queries with the user's feeds, live holder.
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "config/clientconfig.h"
 #include "config/liveconfig.h"
 

@@ -1,5 +1,5 @@
 // Loader verdicts over fixture documents, the values read from them, and the untouched target on failure.
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "config/configloader.h"
 #include "support/testfiles.h"
 

@@ -1,5 +1,5 @@
 // Window and notification-area icons: the publisher's cached image, else the built-in icon.
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "mainwnd/appicon.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 // Pane pages against the real engine: composed local pages, their clean-up, encoding and file access.
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "browser/webbrowser2.h"
-#include "html/htmltemplate.h"
+#include "compose/htmltemplate.h"
 #include "mainwnd/panepages.h"
 #include "support/testfiles.h"
 #include "support/testserver.h"

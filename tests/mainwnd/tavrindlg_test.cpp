@@ -1,18 +1,18 @@
 // The main window end to end against a loopback publisher, with the real engine threads and web panes.
 #include "mainwnd/tavrindlg.h"
 
-#include "app/appmessage.h"
-#include "app/fileutil.h"
-#include "app/messages.h"
-#include "app/settings.h"
-#include "app/shell/messagebox.h"
+#include "base/appmessage.h"
+#include "base/fileutil.h"
+#include "base/messages.h"
+#include "settings/settings.h"
+#include "ui/messagebox.h"
 #include "config/liveconfig.h"
 #include "config/texts.h"
 #include "mainwnd/panepages.h"
 #include "net/connectivity.h"
 #include "news/newsstore.h"
 #include "support/waituntil.h"
-#include "testpublisher.h"
+#include "support/testpublisher.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

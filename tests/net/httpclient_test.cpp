@@ -1,6 +1,6 @@
 // The HTTP client against a real loopback server: statuses, progress, cache, proxy, limits, redirects.
-#include "app/appmessage.h"
-#include "app/messages.h"
+#include "base/appmessage.h"
+#include "base/messages.h"
 #include "net/httpcache.h"
 #include "net/httpclient.h"
 #include "support/privatefolders.h"

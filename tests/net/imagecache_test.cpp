@@ -1,5 +1,5 @@
 // Image caching against a loopback server: integrity, replacement only by intact downloads, order.
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "config/clientconfig.h"
 #include "net/httpclient.h"
 #include "net/imagecache.h"

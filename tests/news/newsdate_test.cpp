@@ -1,5 +1,5 @@
 // News dates read as local time, the fallback to the current time, and the times shown in alerts.
-#include "app/clock.h"
+#include "base/clock.h"
 #include "news/newsdate.h"
 #include "news/newsset.h"
 

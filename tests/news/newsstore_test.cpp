@@ -1,7 +1,7 @@
 // The news set and the reading of sections_news documents into the store: walking rules, seen items,
 // pending alerts, quiet first reads, selection and names of section keys, thread safety.
-#include "app/clock.h"
-#include "app/settings.h"
+#include "base/clock.h"
+#include "settings/settings.h"
 #include "config/clientconfig.h"
 #include "config/xmldocument.h"
 #include "news/newsstore.h"

@@ -1,6 +1,6 @@
 // UpdateNews against a real HTTP server on loopback: which documents each run reads, new and moved
 // items, quiet first reads of registered feeds, failures.
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "config/clientconfig.h"
 #include "config/liveconfig.h"
 #include "net/httpclient.h"

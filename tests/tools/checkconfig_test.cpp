@@ -1,5 +1,5 @@
 // The publisher's checker run as a program: exit codes, output and agreement with the client's loader.
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "config/configloader.h"
 #include "support/testfiles.h"
 

@@ -1,6 +1,6 @@
 // The demo publisher run as a program: its documents pass the client's own readers, and each control
 // endpoint changes what an HTTP client sees.
-#include "app/fileutil.h"
+#include "base/fileutil.h"
 #include "config/clientconfig.h"
 #include "config/configloader.h"
 #include "net/httpclient.h"

@@ -1,0 +1,170 @@
+// The application object: start-up checks around the event loop and the orderly end of the process.
+#include "shell/tavrinapp.h"
+
+#include "base/fileutil.h"
+#include "base/messages.h"
+#include "settings/settings.h"
+#include "shell/engineversion.h"
+#include "shell/exitsignals.h"
+#include "ui/messagebox.h"
+#include "shell/navigationsound.h"
+#include "base/version.h"
+#include "browser/schemes.h"
+#include "config/configloader.h"
+#include "config/liveconfig.h"
+#include "config/texts.h"
+#include "mainwnd/tavrindlg.h"
+#include "net/connectivity.h"
+#include "net/httpclient.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <exception>
+#include <unistd.h>
+
+namespace tavrin {
+
+namespace {
+constexpr int kTextEngineTooOld = 6;
+
+void showError(const QString &text)
+{
+    MessageBoxRequest request;
+    request.icon = QMessageBox::Critical;
+    request.text = text;
+    request.buttons = QMessageBox::Ok;
+    ShowMessageBox(nullptr, request);
+}
+} // namespace
+
+const QString &CTavrinApp::FatalMessage()
+{
+    static const QString text = QStringLiteral(
+        "Se ha producido un error fatal al inicializar Tavrin. Por favor, reinstale la aplicación.");
+    return text;
+}
+
+CTavrinApp::CTavrinApp(int &argc, char **argv)
+{
+    if (!QCoreApplication::instance()) {
+        registerTavrinScheme();
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        m_ownApplication = std::make_unique<QApplication>(argc, argv);
+    }
+    // The window lives in the notification area: hiding it must not end the program.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+CTavrinApp::~CTavrinApp()
+{
+    m_mainWindow.reset();
+    m_exitSignals.reset();
+    if (m_soundTaken)
+        RestoreNavigationSound(m_savedSound);
+    m_session.reset();
+}
+
+QString CTavrinApp::ModulePath()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+void CTavrinApp::ReleaseSingleInstance()
+{
+    m_singleInstance.release();
+}
+
+CTavrinApp::StartResult CTavrinApp::InitInstance()
+{
+    // Another copy runs: end without a word and without touching the other copy's state.
+    if (m_singleInstance.acquire(SingleInstanceLockPath()) == SingleInstanceLock::Result::HeldElsewhere)
+        return StartResult::OtherCopyRuns;
+    // Taken over only now, so a second copy that ends at once never gives the sound back under the first.
+    m_savedSound = TakeOverNavigationSound();
+    m_soundTaken = true;
+
+    DeleteTempFiles();
+
+    try {
+        m_session = std::make_unique<InternetSession>();
+    } catch (const std::exception &) {
+        m_session.reset();
+    } catch (...) {
+        m_session.reset();
+    }
+    if (!m_session) {
+        showError(FatalMessage());
+        return StartResult::FatalError;
+    }
+    LoadNetworkInformation();
+
+    ClientConfig loaded;
+    bool configured = LoadConfigurationFile(GetConfigurationPath(), loaded);
+    if (!configured) {
+        QString folder = m_installFolder;
+        if (folder.isEmpty())
+            folder = DirectoryOf(ModulePath());
+        else if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        configured = LoadConfigurationFile(folder + QStringLiteral("clientconfig.xml"), loaded);
+    }
+    if (!configured) {
+        showError(FatalMessage());
+        return StartResult::FatalError;
+    }
+    liveConfig().replace(std::move(loaded));
+
+    const QString engineVersion = m_engineVersion ? m_engineVersion() : WebEngineVersion();
+    if (!EngineVersionAccepted(engineVersion)) {
+        showError(GetText(kTextEngineTooOld));
+        return StartResult::EngineTooOld;
+    }
+
+    CTavrinDlg::Options options;
+    options.watchIntervalMs = m_watchIntervalMs;
+    m_mainWindow = std::make_unique<CTavrinDlg>(options);
+    m_mainWindow->OnInitDialog();
+    installExitTriggers();
+    return StartResult::Started;
+}
+
+void CTavrinApp::installExitTriggers()
+{
+    CTavrinDlg *window = m_mainWindow.get();
+    // The desktop session ends, or something else ends the loop: exit in order all the same.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
+                     [window] { window->OnCommand(ID_EXIT); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [window] { window->OnCommand(ID_EXIT); });
+    m_exitSignals = std::make_unique<ExitSignalWatcher>();
+    QObject::connect(m_exitSignals.get(), &ExitSignalWatcher::exitRequested, window,
+                     [window] { window->OnCommand(ID_EXIT); });
+}
+
+int CTavrinApp::run()
+{
+    switch (InitInstance()) {
+    case StartResult::Started:
+        break;
+    case StartResult::OtherCopyRuns:
+        return 0;
+    case StartResult::FatalError:
+    case StartResult::EngineTooOld:
+        return 1;
+    }
+    const int code = QCoreApplication::exec();
+    if (!m_mainWindow->threadsEnded()) {
+        // A worker is still inside a download: settings, rectangle and temporary folder are in order,
+        // so end here rather than tear the session down under it.
+        if (m_soundTaken)
+            RestoreNavigationSound(m_savedSound);
+        std::fflush(nullptr);
+        ::_exit(code);
+    }
+    return code;
+}
+
+} // namespace tavrin

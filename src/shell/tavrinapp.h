@@ -1,0 +1,69 @@
+// The application object: start-up checks around the event loop and the orderly end of the process.
+#pragma once
+
+#include "shell/singleinstance.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QApplication;
+
+namespace tavrin {
+
+class CTavrinDlg;
+class ExitSignalWatcher;
+class InternetSession;
+
+class CTavrinApp {
+public:
+    // How InitInstance ended.
+    enum class StartResult { Started, OtherCopyRuns, FatalError, EngineTooOld };
+
+    // Registers the tavrin scheme and creates the Qt application, unless one exists already (tests).
+    CTavrinApp(int &argc, char **argv);
+    // Gives the navigation sound back and ends the internet session.
+    ~CTavrinApp();
+    CTavrinApp(const CTavrinApp &) = delete;
+    CTavrinApp &operator=(const CTavrinApp &) = delete;
+
+    // The start-up steps in order; Started leaves the main window created and its workers running.
+    StartResult InitInstance();
+    // InitInstance, then the event loop until the main window ends it; the process's exit code.
+    int run();
+
+    // Full path of the running executable; "" when unknown.
+    static QString ModulePath();
+    InternetSession *internetSession() const { return m_session.get(); }
+    // Lets the installer and the new program start while this copy ends.
+    void ReleaseSingleInstance();
+    CTavrinDlg *mainWindow() const { return m_mainWindow.get(); }
+    // The user's navigation sound kept to be given back at the end ("" when nothing is).
+    QString savedNavigationSound() const { return m_savedSound; }
+
+    // Test seams: the folder searched for the clientconfig.xml installed with the program (default:
+    // the executable's folder), the engine version read (default: WebEngineVersion), and the
+    // options of the main window.
+    void setInstallFolder(const QString &folder) { m_installFolder = folder; }
+    void setEngineVersionSource(std::function<QString()> source) { m_engineVersion = std::move(source); }
+    void setConnectivityWatchInterval(int ms) { m_watchIntervalMs = ms; }
+
+    static const QString &FatalMessage();
+
+private:
+    void installExitTriggers();
+
+    std::unique_ptr<QApplication> m_ownApplication;
+    SingleInstanceLock m_singleInstance;
+    std::unique_ptr<InternetSession> m_session;
+    QString m_savedSound;
+    bool m_soundTaken = false;
+    std::unique_ptr<CTavrinDlg> m_mainWindow;
+    std::unique_ptr<ExitSignalWatcher> m_exitSignals;
+    QString m_installFolder;
+    std::function<QString()> m_engineVersion;
+    int m_watchIntervalMs = 10000;
+};
+
+} // namespace tavrin
