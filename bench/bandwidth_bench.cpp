@@ -62,11 +62,11 @@ void measure(benchmark::State &state, bool reload)
     tavrin::InternetSession session;
     const QString url = g_server->url();
     QByteArray warm;
-    tavrin::FetchBytes(url, warm, false, nullptr);
+    tavrin::FetchBytes(session, url, warm, false, nullptr);
     const tavrin::TransferTotals before = session.totals();
     for (auto _ : state) {
         QByteArray body;
-        if (!tavrin::FetchBytes(url, body, reload, nullptr)) {
+        if (!tavrin::FetchBytes(session, url, body, reload, nullptr)) {
             state.SkipWithError("download failed");
             return;
         }

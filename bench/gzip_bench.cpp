@@ -1,5 +1,5 @@
 // Throughput of the gzip reader on a news-sized document and on a bomb stopped at the cap.
-#include "base/fileutil.h"
+#include "base/gzip.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes, raw and behind a gzip magic, to the gzip reader.
-#include "base/fileutil.h"
+#include "base/gzip.h"
 
 #include <cstddef>
 #include <cstdint>

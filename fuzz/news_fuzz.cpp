@@ -1,4 +1,5 @@
 // libFuzzer target: the news document reader over arbitrary document bytes.
+#include "base/clock.h"
 #include "news/newsdate.h"
 #include "news/newsstore.h"
 
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
-    tavrin::NewsStore store;
+    const tavrin::ManualClock clock;
+    tavrin::NewsStore store(clock);
     store.addJustRegistered(QStringLiteral("a_b"));
     qsizetype visited = 0;
     bool complete = true;

@@ -34,7 +34,7 @@ void markReceived(const QEvent *event)
 
 } // namespace
 
-AppMessage::AppMessage(int number, qintptr wParam, qintptr lParam, std::unique_ptr<MessagePayload> payload)
+AppMessage::AppMessage(MessageId number, qintptr wParam, qintptr lParam, std::unique_ptr<MessagePayload> payload)
     : QEvent(static_cast<QEvent::Type>(number))
     , m_wParam(wParam)
     , m_lParam(lParam)
@@ -48,7 +48,7 @@ AppMessage::~AppMessage()
     markReceived(this);
 }
 
-void postMessage(QObject *target, int number, qintptr wParam, qintptr lParam,
+void postMessage(QObject *target, MessageId number, qintptr wParam, qintptr lParam,
                  std::unique_ptr<MessagePayload> payload)
 {
     if (!target)

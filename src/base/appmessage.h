@@ -1,10 +1,13 @@
 // The one event that carries a numbered message between threads, with an optional owned payload.
 #pragma once
 
+#include "base/messages.h"
+
 #include <QEvent>
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 namespace tavrin {
 
@@ -14,26 +17,46 @@ public:
     virtual ~MessagePayload() = default;
 };
 
+// A plain value travelling with a message, so the value's own type needs to know nothing of messages.
+template <typename T> class Payload : public MessagePayload {
+public:
+    explicit Payload(T value)
+        : m_value(std::move(value))
+    {
+    }
+    T take() { return std::move(m_value); }
+
+private:
+    T m_value;
+};
+
+template <typename T> std::unique_ptr<MessagePayload> makePayload(T value)
+{
+    return std::make_unique<Payload<T>>(std::move(value));
+}
+
 class AppMessage : public QEvent {
 public:
-    AppMessage(int number, qintptr wParam = 0, qintptr lParam = 0,
+    AppMessage(MessageId number, qintptr wParam = 0, qintptr lParam = 0,
                std::unique_ptr<MessagePayload> payload = nullptr);
     ~AppMessage() override;
 
-    int number() const { return static_cast<int>(type()); }
+    MessageId number() const { return static_cast<MessageId>(type()); }
     qintptr wParam() const { return m_wParam; }
     qintptr lParam() const { return m_lParam; }
 
     // Hands the payload to the receiver; null when there was none or it was taken already.
     std::unique_ptr<MessagePayload> takePayload() { return std::move(m_payload); }
 
-    template <typename T> std::unique_ptr<T> takePayloadAs()
+    // The value sent with makePayload<T>; nothing when there was none, it was taken, or it is another type.
+    template <typename T> std::optional<T> takePayloadAs()
     {
-        auto *typed = dynamic_cast<T *>(m_payload.get());
+        auto *typed = dynamic_cast<Payload<T> *>(m_payload.get());
         if (!typed)
-            return nullptr;
-        m_payload.release();
-        return std::unique_ptr<T>(typed);
+            return std::nullopt;
+        std::optional<T> value(typed->take());
+        m_payload.reset();
+        return value;
     }
 
 private:
@@ -43,7 +66,7 @@ private:
 };
 
 // Posts a message to target's thread; a null target posts nothing (the payload is freed).
-void postMessage(QObject *target, int number, qintptr wParam = 0, qintptr lParam = 0,
+void postMessage(QObject *target, MessageId number, qintptr wParam = 0, qintptr lParam = 0,
                  std::unique_ptr<MessagePayload> payload = nullptr);
 
 // True when the event is an AppMessage (its type lies in the range used by message numbers).

@@ -1,42 +1,41 @@
-// System clock and the test seam.
+// The system clock and the scaling of waits.
 #include "base/clock.h"
 
-#include <QElapsedTimer>
-
-#include <atomic>
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <ctime>
 
 namespace tavrin {
 
 namespace {
-class SystemClock : public Clock {
-public:
-    SystemClock() { m_timer.start(); }
-    std::int64_t nowSeconds() const override { return static_cast<std::int64_t>(std::time(nullptr)); }
-    std::int64_t monotonicMs() const override { return m_timer.elapsed(); }
-
-private:
-    QElapsedTimer m_timer;
-};
-
-const SystemClock &systemClock()
+std::int64_t steadyNs()
 {
-    static const SystemClock instance;
-    return instance;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
-
-std::atomic<const Clock *> g_clock { nullptr };
 } // namespace
 
-const Clock &clock()
+int WaitMs(const Clock &clock, std::int64_t ms)
 {
-    const Clock *installed = g_clock.load();
-    return installed ? *installed : systemClock();
+    const std::int64_t real = clock.realWaitMs(ms);
+    return int(std::clamp<std::int64_t>(real, ms > 0 ? 1 : 0, INT_MAX));
 }
 
-void setClock(const Clock *clockToUse)
+SystemClock::SystemClock()
+    : m_startNs(steadyNs())
 {
-    g_clock.store(clockToUse);
+}
+
+std::int64_t SystemClock::nowSeconds() const
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+std::int64_t SystemClock::monotonicMs() const
+{
+    return (steadyNs() - m_startNs) / 1000000;
 }
 
 } // namespace tavrin

@@ -1,7 +1,5 @@
-// The one seam through which the program reads the time, so tests can step it.
+// The clock service: the time of day, a monotonic counter, and how long the program's waits really last.
 #pragma once
-
-#include <QDateTime>
 
 #include <atomic>
 #include <cstdint>
@@ -15,12 +13,25 @@ public:
     virtual std::int64_t nowSeconds() const = 0;
     // A monotonic millisecond counter for intervals.
     virtual std::int64_t monotonicMs() const = 0;
+    // How many milliseconds of real time a wait of that many milliseconds lasts; a clock for tests
+    // shortens it so that long periods pass quickly.
+    virtual std::int64_t realWaitMs(std::int64_t ms) const { return ms; }
 };
 
-// The clock in use: the system clock unless a test installed another.
-const Clock &clock();
-// Installs a clock for tests; null restores the system clock. The caller keeps ownership.
-void setClock(const Clock *clock);
+// A wait as the stop event takes it: the clock's real duration, at least 1 ms for a positive wait (a wait
+// that shrank to zero would turn a loop that waits into one that spins), at most INT_MAX.
+int WaitMs(const Clock &clock, std::int64_t ms);
+
+// The time of the system.
+class SystemClock : public Clock {
+public:
+    SystemClock();
+    std::int64_t nowSeconds() const override;
+    std::int64_t monotonicMs() const override;
+
+private:
+    std::int64_t m_startNs;
+};
 
 // A clock that tests move by hand.
 class ManualClock : public Clock {

@@ -7,7 +7,7 @@ namespace tavrin {
 
 QString AppName()
 {
-    return QStringLiteral("Tavrin");
+    return QStringLiteral(TAVRIN_APP_NAME);
 }
 
 QString NormaliseFileVersion(const QString &fileVersion)

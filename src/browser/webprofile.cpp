@@ -1,7 +1,8 @@
 // The shared web profile of the panes and the handler that stops command links at the network layer.
 #include "browser/webprofile.h"
 
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 
 #include <QCoreApplication>
 #include <QWebEngineProfile>

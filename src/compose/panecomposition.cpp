@@ -1,7 +1,7 @@
 // Composition of the main window's pane pages: the current section, the sections page, the news address.
 #include "compose/panecomposition.h"
 
-#include "settings/settings.h"
+#include "config/selection.h"
 #include "compose/htmltemplate.h"
 
 namespace tavrin {

@@ -1,7 +1,7 @@
 // Queries over the configuration model: page addresses, user-feed sections and subsection lookup.
 #include "config/clientconfig.h"
 
-#include "base/fileutil.h"
+#include "base/paths.h"
 #include "settings/settings.h"
 
 #include <algorithm>
@@ -74,6 +74,21 @@ QList<Subsection> EffectiveSubsections(const Section &section)
     QList<Subsection> result = section.subsections;
     if (CarriesUserFeeds(section)) {
         result.append(LoadOtherMedia(section.id));
+    }
+    return result;
+}
+
+QList<Subsection> LoadOtherMedia(const QString &sectionId)
+{
+    QList<Subsection> result;
+    for (const OtherMedium &medium : ListOtherMedia()) {
+        Subsection feed;
+        feed.name = medium.name;
+        feed.id = medium.id;
+        feed.key = sectionId + QLatin1Char('_') + medium.id;
+        feed.active = true;
+        feed.user_added = true;
+        result.append(feed);
     }
     return result;
 }

@@ -98,6 +98,8 @@ bool CarriesUserFeeds(const Section &section);
 // The configured subsections, followed, for a section that carries user feeds, by the user's
 // registered feeds of that section as the settings store lists them.
 QList<Subsection> EffectiveSubsections(const Section &section);
+// The user's registered feeds as subsections of the section with that identifier, in listing order.
+QList<Subsection> LoadOtherMedia(const QString &sectionId);
 
 // Local file of a cached image (data folder + "images/" + id + "." + extension of its url).
 QString ImagePath(const ConfigImage &image);

@@ -1,7 +1,7 @@
 // The configuration document's grammar (parse) and the checks that decide whether the client runs with it.
 #include "config/configloader.h"
 
-#include "base/fileutil.h"
+#include "base/text.h"
 #include "config/xmldocument.h"
 
 #include <algorithm>

@@ -46,15 +46,4 @@ void LiveConfig::setAppUrl(const QString &appUrl)
     }
 }
 
-LiveConfig &liveConfig()
-{
-    static LiveConfig instance;
-    return instance;
-}
-
-std::shared_ptr<const ClientConfig> currentConfig()
-{
-    return liveConfig().snapshot();
-}
-
 } // namespace tavrin

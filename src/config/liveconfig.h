@@ -1,4 +1,4 @@
-// The process-wide live configuration: immutable snapshots that are swapped whole, never half-assigned.
+// The live configuration: immutable snapshots that are swapped whole, never half-assigned.
 #pragma once
 
 #include "config/clientconfig.h"
@@ -26,10 +26,5 @@ private:
     mutable std::mutex m_mutex;
     std::shared_ptr<const ClientConfig> m_current;
 };
-
-// The one live configuration of the process (empty until start-up loads it).
-LiveConfig &liveConfig();
-// Shorthand for liveConfig().snapshot().
-std::shared_ptr<const ClientConfig> currentConfig();
 
 } // namespace tavrin

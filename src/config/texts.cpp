@@ -1,8 +1,6 @@
 // The built-in text and icon tables and the lookups that let the configuration replace them.
 #include "config/texts.h"
 
-#include "config/liveconfig.h"
-
 #include <array>
 
 namespace tavrin {
@@ -49,6 +47,8 @@ constexpr std::array<TextRow, kTextCount> kTexts { {
       "programa, haga clic en el icono con el botón derecho y seleccione \"Salir\"." },
     { 19, "add_user_rss_label",
       "Introduzca el nombre y la dirección RSS o Atom del medio que desea añadir:" },
+    { 20, "fatal_error",
+      "Se ha producido un error fatal al inicializar Tavrin. Por favor, reinstale la aplicación." },
 } };
 
 #undef TAVRIN_WEB_ENGINE_PAGE
@@ -59,8 +59,9 @@ constexpr std::array<const char *, kIconCount> kIconImageIds { {
     "tavrin_taskbar_disabled_icon",
 } };
 
-const TextRow *findRow(int number)
+const TextRow *findRow(TextId id)
 {
+    const int number = static_cast<int>(id);
     for (const TextRow &row : kTexts) {
         if (row.number == number) {
             return &row;
@@ -71,15 +72,15 @@ const TextRow *findRow(int number)
 
 } // namespace
 
-QString TextKey(int number)
+QString TextKey(TextId id)
 {
-    const TextRow *row = findRow(number);
+    const TextRow *row = findRow(id);
     return row ? QString::fromUtf8(row->key) : QString();
 }
 
-QString GetText(const ClientConfig &config, int number)
+QString GetText(const ClientConfig &config, TextId id)
 {
-    const TextRow *row = findRow(number);
+    const TextRow *row = findRow(id);
     if (!row) {
         return QString();
     }
@@ -87,32 +88,23 @@ QString GetText(const ClientConfig &config, int number)
     return found != config.texts.end() ? found->second : QString::fromUtf8(row->text);
 }
 
-QString GetText(int number)
+QString IconImageId(IconId id)
 {
-    return GetText(*currentConfig(), number);
-}
-
-QString IconImageId(int index)
-{
+    const int index = static_cast<int>(id);
     if (index < 0 || index >= kIconCount) {
         return QString();
     }
     return QString::fromUtf8(kIconImageIds[std::size_t(index)]);
 }
 
-ConfigImage GetIconImage(const ClientConfig &config, int index)
+ConfigImage GetIconImage(const ClientConfig &config, IconId id)
 {
-    const QString id = IconImageId(index);
-    if (id.isEmpty()) {
+    const QString imageId = IconImageId(id);
+    if (imageId.isEmpty()) {
         return ConfigImage();
     }
-    const auto found = config.images.find(id);
+    const auto found = config.images.find(imageId);
     return found != config.images.end() ? found->second : ConfigImage();
-}
-
-ConfigImage GetIconImage(int index)
-{
-    return GetIconImage(*currentConfig(), index);
 }
 
 } // namespace tavrin

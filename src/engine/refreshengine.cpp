@@ -3,68 +3,55 @@
 
 #include "base/appmessage.h"
 #include "base/appstate.h"
-#include "base/fileutil.h"
-#include "base/messages.h"
-#include "settings/settings.h"
+#include "base/clock.h"
+#include "base/files.h"
+#include "base/logging.h"
+#include "base/paths.h"
 #include "base/stopevent.h"
+#include "base/text.h"
 #include "base/version.h"
 #include "config/configloader.h"
 #include "config/liveconfig.h"
+#include "engine/newsupdate.h"
+#include "engine/services.h"
 #include "net/connectivity.h"
 #include "net/httpclient.h"
 #include "net/imagecache.h"
 #include "news/newsstore.h"
-
-#include <QSaveFile>
+#include "settings/settings.h"
 
 #include <algorithm>
-#include <atomic>
-#include <climits>
 
 namespace tavrin {
 
 namespace {
 
-std::atomic<int> g_microsecondsPerSecond { 1000000 };
-
-int scaledMs(qint64 milliseconds)
-{
-    const qint64 scaled = milliseconds * g_microsecondsPerSecond.load() / 1000000;
-    // A positive wait never shrinks to zero, which would turn a loop that waits into one that spins.
-    return int(std::clamp<qint64>(scaled, milliseconds > 0 ? 1 : 0, INT_MAX));
-}
-
 // True when the stop event was signalled during the wait.
-bool waitMs(StopEvent &stop, qint64 milliseconds)
+bool waitMs(const CoreServices &services, StopEvent &stop, qint64 milliseconds)
 {
-    return stop.wait(scaledMs(milliseconds));
+    return stop.wait(WaitMs(services.clock, milliseconds));
 }
 
-bool waitOnePeriod(StopEvent &stop)
+bool waitOnePeriod(const CoreServices &services, StopEvent &stop)
 {
     // Read before every wait, so a new configuration sets the pace from the next wait on. Loaded
     // configurations have a positive period; an empty one must still not make the loop spin.
-    return waitMs(stop, qint64(std::max(1, currentConfig()->alerts_reload)) * 1000);
-}
-
-// Testing the connection every few seconds until it is there (true) or the stop event is set (false).
-bool waitForConnection(StopEvent &stop)
-{
-    if (IsConnected())
-        return true;
-    for (;;) {
-        if (waitMs(stop, qint64(kConnectionWaitSeconds) * 1000))
-            return false;
-        if (IsConnected())
-            return true;
-    }
+    return waitMs(services, stop, qint64(std::max(1, services.config.snapshot()->alerts_reload)) * 1000);
 }
 
 // The downloaded configuration document and its parsed form; false when either step failed.
-bool fetchConfiguration(QByteArray &text, ClientConfig &config)
+bool fetchConfiguration(const CoreServices &services, QByteArray &text, ClientConfig &config)
 {
-    text = FetchCompressedText(currentConfig()->url, false, nullptr);
-    return !text.isEmpty() && LoadConfigurationText(text, config);
+    const QString url = services.config.snapshot()->url;
+    text = FetchCompressedText(services.http, url, false, nullptr);
+    if (text.isEmpty())
+        return false;
+    QString reason;
+    if (!LoadConfigurationText(text, config, &reason)) {
+        qCWarning(lcEngine) << "the configuration downloaded from" << url << "was rejected:" << reason;
+        return false;
+    }
+    return true;
 }
 
 // Puts the downloaded bytes, unchanged, at path. The new file is written completely beside the old one
@@ -72,10 +59,8 @@ bool fetchConfiguration(QByteArray &text, ClientConfig &config)
 // anything else fails, the cached file is left exactly as it was.
 bool storeConfigurationFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size() || !file.flush())
+    StagedFile file(path);
+    if (!file.write(bytes))
         return false; // the destructor removes the unfinished file
     const QString previousPath = GetConfigurationPath();
     if (!SetConfigurationPath(path))
@@ -90,16 +75,6 @@ bool storeConfigurationFile(const QString &path, const QByteArray &bytes)
 }
 
 } // namespace
-
-void setRefreshMicrosecondsPerSecond(int microseconds)
-{
-    g_microsecondsPerSecond.store(microseconds > 0 ? microseconds : 1000000);
-}
-
-int refreshMicrosecondsPerSecond()
-{
-    return g_microsecondsPerSecond.load();
-}
 
 bool IsNewerVersion(const QString &remote, const QString &own)
 {
@@ -116,66 +91,67 @@ bool IsNewerVersion(const QString &remote, const QString &own)
     return false;
 }
 
-void UpdateConfiguration()
+void UpdateConfiguration(const CoreServices &services)
 {
     QByteArray text;
     ClientConfig fresh;
-    if (!fetchConfiguration(text, fresh))
+    if (!fetchConfiguration(services, text, fresh))
         return; // the configuration in use stays
     const QString folder = DataFolder();
     if (folder.isEmpty())
         return;
     if (!storeConfigurationFile(folder + QStringLiteral("clientconfig.xml"), text))
         return;
-    liveConfig().replace(std::move(fresh));
+    services.config.replace(std::move(fresh));
 }
 
-bool CheckAppVersion()
+bool CheckAppVersion(const CoreServices &services)
 {
     QByteArray text;
     ClientConfig remote;
-    if (!fetchConfiguration(text, remote))
+    if (!fetchConfiguration(services, text, remote))
         return false;
     if (!IsNewerVersion(remote.app_version, OwnVersion()))
         return false;
-    liveConfig().setAppUrl(remote.app_url);
+    services.config.setAppUrl(remote.app_url);
     return true;
 }
 
-void PeriodicLoop(QObject *mainWindow, StopEvent &stop)
+void PeriodicLoop(const CoreServices &services, QObject *mainWindow, StopEvent &stop)
 {
     int elapsed = 0;
-    if (waitOnePeriod(stop))
+    if (waitOnePeriod(services, stop))
         return;
     for (;;) {
         const AppState state = appState();
         if (state == AppState::Exiting)
             return;
         if (state != AppState::Offline) {
-            if (!IsConnected()) {
+            if (!services.connection.isConnected()) {
                 postMessage(mainWindow, WM_CONNECTION_LOST);
             } else {
-                elapsed += currentConfig()->alerts_reload;
+                const std::shared_ptr<const ClientConfig> config = services.config.snapshot();
+                elapsed += config->alerts_reload;
                 if (elapsed >= kVersionCheckSeconds) {
                     elapsed = 0;
-                    if (CheckAppVersion())
+                    if (CheckAppVersion(services))
                         postMessage(mainWindow, WM_NEW_APP_VERSION);
                 }
-                if (UpdateNews(false)) {
+                if (UpdateNews(services, *config, false)) {
                     // The main window takes its own copy when it handles the message.
-                    if (!CopyPendingAlerts().isEmpty())
+                    if (!services.news.copyPendingAlerts().isEmpty())
                         postMessage(mainWindow, WM_NEWS_FOR_ALERTS);
-                } else if (!IsConnected()) {
+                } else if (!services.connection.isConnected()) {
                     postMessage(mainWindow, WM_CONNECTION_LOST);
                 }
             }
         }
-        if (waitOnePeriod(stop))
+        if (waitOnePeriod(services, stop))
             return;
     }
 }
 
-int RefreshThreadMain(std::unique_ptr<RefreshStart> start)
+int RefreshThreadMain(const CoreServices &services, std::unique_ptr<RefreshStart> start)
 {
     if (!start || !start->stop)
         return 0;
@@ -183,30 +159,30 @@ int RefreshThreadMain(std::unique_ptr<RefreshStart> start)
     StopEvent &stop = *start->stop;
     start.reset();
 
-    if (!IsConnected()) {
+    if (!services.connection.isConnected()) {
         postMessage(mainWindow, WM_CONNECTION_LOST);
-        if (!waitForConnection(stop))
+        if (!services.connection.waitForConnection(stop, kConnectionWaitSeconds))
             return 0;
     }
 
-    UpdateConfiguration();
+    UpdateConfiguration(services);
     if (stop.wait(0))
         return 0;
 
-    while (!CacheImages()) {
-        if (waitMs(stop, kStartupRetryMs))
+    while (!CacheImages(services.http, *services.config.snapshot())) {
+        if (waitMs(services, stop, kStartupRetryMs))
             return 0;
     }
-    while (!UpdateNews(true)) {
-        if (waitMs(stop, kStartupRetryMs))
+    while (!UpdateNews(services, *services.config.snapshot(), true)) {
+        if (waitMs(services, stop, kStartupRetryMs))
             return 0;
     }
 
-    if (CheckAppVersion())
+    if (CheckAppVersion(services))
         postMessage(mainWindow, WM_NEW_APP_VERSION);
     postMessage(mainWindow, WM_CONTENT_READY);
 
-    PeriodicLoop(mainWindow, stop);
+    PeriodicLoop(services, mainWindow, stop);
     return 0;
 }
 

@@ -1,8 +1,7 @@
 // The window and notification-area icons: the publisher's images when cached, else the built-in ones.
 #include "mainwnd/appicon.h"
 
-#include "config/liveconfig.h"
-#include "config/texts.h"
+#include "base/paths.h"
 
 #include <QImageReader>
 #include <QPixmap>
@@ -20,24 +19,25 @@ static void initIconResources()
 
 namespace tavrin {
 
-QIcon BuiltInIcon(int index)
+QIcon BuiltInIcon(IconId id)
 {
     initIconResources();
-    switch (index) {
-    case 1:
+    switch (id) {
+    case IconId::Taskbar:
         return QIcon(QStringLiteral(":/icons/tavrin_taskbar.png"));
-    case 2:
+    case IconId::TaskbarDisabled:
         return QIcon(QStringLiteral(":/icons/tavrin_taskbar_disabled.png"));
     default:
         return QIcon(QStringLiteral(":/icons/tavrin.png"));
     }
 }
 
-QIcon LoadAppIcon(const ClientConfig &config, int index)
+QIcon LoadAppIcon(const ClientConfig &config, IconId id)
 {
+    const int index = static_cast<int>(id);
     if (index < 0 || index >= kIconCount)
-        return BuiltInIcon(0);
-    const ConfigImage image = GetIconImage(config, index);
+        return BuiltInIcon(IconId::App);
+    const ConfigImage image = GetIconImage(config, id);
     if (!image.id.isEmpty()) {
         // Only the first image of the file, like an icon extracted from it; a missing or unreadable
         // file falls back to the built-in icon.
@@ -46,12 +46,7 @@ QIcon LoadAppIcon(const ClientConfig &config, int index)
         if (!first.isNull())
             return QIcon(QPixmap::fromImage(first));
     }
-    return BuiltInIcon(index);
-}
-
-QIcon LoadAppIcon(int index)
-{
-    return LoadAppIcon(*currentConfig(), index);
+    return BuiltInIcon(id);
 }
 
 } // namespace tavrin

@@ -1,7 +1,7 @@
 // Loads the main window's pane pages: composed local pages and configured addresses.
 #include "mainwnd/panepages.h"
 
-#include "base/fileutil.h"
+#include "base/files.h"
 #include "browser/webbrowser2.h"
 #include "compose/htmltemplate.h"
 #include "compose/panecomposition.h"

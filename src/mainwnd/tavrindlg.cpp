@@ -2,19 +2,18 @@
 #include "mainwnd/tavrindlg.h"
 
 #include "base/appmessage.h"
-#include "base/fileutil.h"
-#include "base/messages.h"
-#include "settings/settings.h"
-#include "ui/messagebox.h"
+#include "base/files.h"
 #include "base/version.h"
 #include "config/liveconfig.h"
 #include "config/texts.h"
+#include "engine/connectionchecker.h"
+#include "engine/refreshengine.h"
 #include "mainwnd/appicon.h"
 #include "mainwnd/mainwndstate.h"
 #include "mainwnd/panelayout.h"
-#include "net/connectivity.h"
-#include "engine/refreshengine.h"
 #include "news/newsstore.h"
+#include "settings/settings.h"
+#include "ui/messagebox.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -25,17 +24,14 @@
 
 namespace tavrin {
 
-namespace {
-constexpr int kTextNewAppVersion = 7;
-} // namespace
-
-CTavrinDlg::CTavrinDlg(QWidget *parent)
-    : CTavrinDlg(Options(), parent)
+CTavrinDlg::CTavrinDlg(const AppServices &services, QWidget *parent)
+    : CTavrinDlg(services, Options(), parent)
 {
 }
 
-CTavrinDlg::CTavrinDlg(const Options &options, QWidget *parent)
+CTavrinDlg::CTavrinDlg(const AppServices &services, const Options &options, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_services(services)
 {
     construct(options);
 }
@@ -57,7 +53,7 @@ void CTavrinDlg::construct(const Options &options)
 
     m_currentSection = 0;
 
-    m_checker = ConnectionCheckerThread::start(this, options.watchIntervalMs);
+    m_checker = ConnectionCheckerThread::start(m_services.core.connection, this, options.watchIntervalMs);
     m_checkerThread = m_checker->thread();
     m_checkerEnded = false;
 
@@ -116,7 +112,8 @@ bool CTavrinDlg::OnInitDialog()
     setWindowTitle(AppName());
     // The notification-area icon comes with the tray: without it the window works all the same.
     auto *start = new RefreshStart { this, &m_stopEvent };
-    m_engineThread = QThread::create([start] { RefreshThreadMain(std::unique_ptr<RefreshStart>(start)); });
+    m_engineThread = QThread::create(
+        [services = m_services.core, start] { RefreshThreadMain(services, std::unique_ptr<RefreshStart>(start)); });
     m_engineThread->setObjectName(QStringLiteral("RefreshThreadMain"));
     m_engineEnded = false;
     m_engineThread->start();
@@ -125,7 +122,7 @@ bool CTavrinDlg::OnInitDialog()
 
 std::shared_ptr<const ClientConfig> CTavrinDlg::config() const
 {
-    return currentConfig();
+    return m_services.core.config.snapshot();
 }
 
 void CTavrinDlg::setState(AppState state)
@@ -152,9 +149,10 @@ bool CTavrinDlg::threadsEnded() const
 
 void CTavrinDlg::reloadIcons()
 {
-    m_windowIcon = LoadAppIcon(0);
-    m_trayIcon = LoadAppIcon(1);
-    m_trayDisabledIcon = LoadAppIcon(2);
+    const auto cfg = config();
+    m_windowIcon = LoadAppIcon(*cfg, IconId::App);
+    m_trayIcon = LoadAppIcon(*cfg, IconId::Taskbar);
+    m_trayDisabledIcon = LoadAppIcon(*cfg, IconId::TaskbarDisabled);
 }
 
 bool CTavrinDlg::event(QEvent *event)
@@ -275,7 +273,7 @@ void CTavrinDlg::OnNewsForAlerts()
 {
     if (!ShowsPages(appState()))
         return;
-    postMessage(m_alertsTarget, WM_ALERTS_ADD, 0, 0, std::make_unique<NewsSet>(CopyPendingAlerts()));
+    postMessage(m_alertsTarget, WM_ALERTS_ADD, 0, 0, makePayload(m_services.core.news.copyPendingAlerts()));
 }
 
 void CTavrinDlg::OnNewAppVersion()
@@ -287,9 +285,9 @@ void CTavrinDlg::OnNewAppVersion()
     m_questionOpen = true;
     MessageBoxRequest question;
     question.icon = QMessageBox::Information;
-    question.text = GetText(kTextNewAppVersion);
+    question.text = GetText(*config(), TextId::NewAppVersion);
     question.buttons = QMessageBox::Yes | QMessageBox::No;
-    const QMessageBox::StandardButton answer = ShowMessageBox(this, question);
+    const QMessageBox::StandardButton answer = m_services.boxes.ask(this, question);
     m_questionOpen = false;
     // The user may have ended the program while the question was open.
     if (answer != QMessageBox::Yes || exiting() || !m_updateRunner)
@@ -318,7 +316,7 @@ void CTavrinDlg::OnNewsTimer()
     ShowAdsPage();
 }
 
-void CTavrinDlg::OnCommand(int id)
+void CTavrinDlg::OnCommand(MessageId id)
 {
     if (id == ID_EXIT) {
         OnExit();

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "base/appstate.h"
+#include "base/messages.h"
 #include "base/stopevent.h"
 #include "browser/webbrowser2.h"
 #include "config/clientconfig.h"
+#include "ui/services.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -35,16 +37,17 @@ public:
         int watchIntervalMs = 10000;
     };
 
-    // Builds the window hidden, with its panes, and starts the connectivity thread.
-    explicit CTavrinDlg(QWidget *parent = nullptr);
-    CTavrinDlg(const Options &options, QWidget *parent = nullptr);
+    // Builds the window hidden, with its panes, and starts the connectivity thread. The services outlive
+    // the window.
+    explicit CTavrinDlg(const AppServices &services, QWidget *parent = nullptr);
+    CTavrinDlg(const AppServices &services, const Options &options, QWidget *parent = nullptr);
     ~CTavrinDlg() override;
 
     // Titles the window and starts the refresh engine.
     bool OnInitDialog();
 
     // Commands of the tray menu and the pages (ID_ABOUT ... ID_EXIT).
-    void OnCommand(int id);
+    void OnCommand(MessageId id);
     // Escape and the window's cancel: the window hides; the program keeps running.
     void OnCancel();
     void ShowMainWindow();
@@ -149,6 +152,7 @@ private:
     std::shared_ptr<const ClientConfig> config() const;
     bool exiting() const { return appState() == AppState::Exiting; }
 
+    AppServices m_services;
     CWebBrowser2 *m_sections = nullptr;
     CWebBrowser2 *m_urgent = nullptr;
     CWebBrowser2 *m_news = nullptr;

@@ -1,6 +1,7 @@
 // The main window's page operations: the current section and what each pane is sent to.
 #include "mainwnd/tavrindlg.h"
 
+#include "config/selection.h"
 #include "settings/settings.h"
 #include "compose/panecomposition.h"
 #include "mainwnd/panepages.h"

@@ -1,77 +1,36 @@
-// Connectivity test with its shared two-second cache, and the thread that watches for reconnection.
+// Connectivity test with its shared two-second cache.
 #include "net/connectivity.h"
 
-#include "base/appmessage.h"
-#include "base/appstate.h"
 #include "base/clock.h"
-#include "base/messages.h"
+#include "base/logging.h"
 #include "base/stopevent.h"
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 
 #include <QNetworkInformation>
 #include <QNetworkInterface>
-#include <QThread>
-#include <QTimer>
 
 #include <algorithm>
-#include <mutex>
 
 namespace tavrin {
 
-namespace {
-
-class DefaultPresence : public NetworkPresence {
-public:
-    bool systemReportsConnection() const override
-    {
-        if (QNetworkInformation *info = QNetworkInformation::instance()) {
-            const auto reachability = info->reachability();
-            if (reachability == QNetworkInformation::Reachability::Disconnected)
-                return false;
-            if (reachability != QNetworkInformation::Reachability::Unknown)
-                return true;
-        }
-        const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-        for (const QNetworkInterface &interface : interfaces) {
-            const auto flags = interface.flags();
-            if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
-                && !flags.testFlag(QNetworkInterface::IsLoopBack))
-                return true;
-        }
-        return false;
+bool SystemNetworkPresence::systemReportsConnection() const
+{
+    if (QNetworkInformation *info = QNetworkInformation::instance()) {
+        const auto reachability = info->reachability();
+        if (reachability == QNetworkInformation::Reachability::Disconnected)
+            return false;
+        if (reachability != QNetworkInformation::Reachability::Unknown)
+            return true;
     }
-};
-
-const DefaultPresence g_defaultPresence;
-std::atomic<const NetworkPresence *> g_presence { nullptr };
-
-// The shared result. The mutex is held through a probe, so callers arriving meanwhile take its
-// result instead of probing the monitoring address once more each.
-struct ConnectionCache {
-    std::mutex mutex;
-    bool initialised = false;
-    bool connected = false;
-    std::int64_t probeTime = 0;
-};
-
-ConnectionCache &connectionCache()
-{
-    static ConnectionCache cache;
-    return cache;
-}
-
-} // namespace
-
-const NetworkPresence &networkPresence()
-{
-    const NetworkPresence *presence = g_presence.load();
-    return presence ? *presence : g_defaultPresence;
-}
-
-void setNetworkPresence(const NetworkPresence *presence)
-{
-    g_presence.store(presence);
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const auto flags = interface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
+            && !flags.testFlag(QNetworkInterface::IsLoopBack))
+            return true;
+    }
+    return false;
 }
 
 void LoadNetworkInformation()
@@ -80,111 +39,57 @@ void LoadNetworkInformation()
         QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
 }
 
-bool ProbeConnection()
+ConnectionMonitor::ConnectionMonitor(InternetSession &session, const LiveConfig &config, const Clock &clock,
+                                     const NetworkPresence &presence)
+    : m_session(session)
+    , m_config(config)
+    , m_clock(clock)
+    , m_presence(presence)
 {
-    if (!networkPresence().systemReportsConnection())
+}
+
+bool ConnectionMonitor::probe()
+{
+    if (!m_presence.systemReportsConnection()) {
+        qCDebug(lcNet) << "the system reports no network connection";
         return false;
-    const QString monitoringUrl = currentConfig()->monitoring_url;
-    return FetchText(monitoringUrl, true, nullptr) == "OK";
-}
-
-bool IsConnected()
-{
-    ConnectionCache &cache = connectionCache();
-    std::lock_guard lock(cache.mutex);
-    if (!cache.initialised || clock().nowSeconds() > cache.probeTime + 2) {
-        cache.connected = ProbeConnection();
-        cache.probeTime = clock().nowSeconds();
-        cache.initialised = true;
     }
-    return cache.connected;
+    const QString monitoringUrl = m_config.snapshot()->monitoring_url;
+    const QByteArray answer = FetchText(m_session, monitoringUrl, true, nullptr);
+    if (answer != "OK")
+        qCDebug(lcNet) << "the monitoring address" << monitoringUrl << "did not answer OK";
+    return answer == "OK";
 }
 
-void ResetConnectionCache()
+bool ConnectionMonitor::isConnected()
 {
-    ConnectionCache &cache = connectionCache();
-    std::lock_guard lock(cache.mutex);
-    cache.initialised = false;
+    std::lock_guard lock(m_mutex);
+    if (!m_initialised || m_clock.nowSeconds() > m_probeTime + 2) {
+        m_connected = probe();
+        m_probeTime = m_clock.nowSeconds();
+        m_initialised = true;
+    }
+    return m_connected;
 }
 
-bool WaitForConnection(StopEvent &stop, int seconds)
+void ConnectionMonitor::reset()
 {
-    if (IsConnected())
+    std::lock_guard lock(m_mutex);
+    m_initialised = false;
+}
+
+bool ConnectionMonitor::waitForConnection(StopEvent &stop, int seconds)
+{
+    if (isConnected())
         return true;
     // A zero or negative period would turn the wait into a busy loop.
-    const int waitMs = std::max(seconds, 1) * 1000;
+    const int waitMs = WaitMs(m_clock, std::int64_t(std::max(seconds, 1)) * 1000);
     for (;;) {
         if (stop.wait(waitMs))
             return false;
-        if (IsConnected())
+        if (isConnected())
             return true;
     }
-}
-
-ConnectionCheckerThread::ConnectionCheckerThread(QObject *mainWindow, int watchIntervalMs)
-    : m_mainWindow(mainWindow)
-    , m_watchIntervalMs(watchIntervalMs)
-{
-}
-
-ConnectionCheckerThread *ConnectionCheckerThread::start(QObject *mainWindow, int watchIntervalMs)
-{
-    auto *thread = new QThread;
-    thread->setObjectName(QStringLiteral("ConnectionCheckerThread"));
-    auto *checker = new ConnectionCheckerThread(mainWindow, watchIntervalMs);
-    checker->moveToThread(thread);
-    QObject::connect(thread, &QThread::finished, checker, &QObject::deleteLater);
-    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
-    return checker;
-}
-
-bool ConnectionCheckerThread::event(QEvent *event)
-{
-    AppMessage *message = asAppMessage(event);
-    if (!message)
-        return QObject::event(event);
-    switch (message->number()) {
-    case WM_CHECK_CONNECTION:
-        checkConnection();
-        return true;
-    case WM_WATCH_CONNECTION:
-        watchConnection();
-        return true;
-    case WM_STOP_CHECKER:
-        stopChecker();
-        return true;
-    default:
-        return QObject::event(event);
-    }
-}
-
-void ConnectionCheckerThread::checkConnection()
-{
-    if (appState() != AppState::Offline && !IsConnected())
-        postMessage(m_mainWindow, WM_CONNECTION_LOST);
-}
-
-void ConnectionCheckerThread::watchConnection()
-{
-    // Every request starts its own timer; each one stops itself after its first successful poll.
-    auto *timer = new QTimer(this);
-    timer->setInterval(m_watchIntervalMs);
-    ++m_runningTimers;
-    connect(timer, &QTimer::timeout, this, [this, timer] {
-        if (!IsConnected())
-            return;
-        postMessage(m_mainWindow, WM_CONNECTION_RESTORED);
-        timer->stop();
-        timer->deleteLater();
-        --m_runningTimers;
-    });
-    timer->start();
-}
-
-void ConnectionCheckerThread::stopChecker()
-{
-    thread()->quit();
 }
 
 } // namespace tavrin

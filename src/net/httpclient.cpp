@@ -1,8 +1,10 @@
 // Downloads over libcurl with the program's status, progress, cache, proxy and safety rules.
 #include "net/httpclient.h"
 
+#include "base/logging.h"
+
 #include "base/appmessage.h"
-#include "base/fileutil.h"
+#include "base/gzip.h"
 #include "base/messages.h"
 #include "base/version.h"
 #include "net/httpcache.h"
@@ -39,8 +41,6 @@ public:
 };
 
 DecliningProvider g_decliningProvider;
-std::atomic<ProxyCredentialsProvider *> g_provider { nullptr };
-std::atomic<InternetSession *> g_currentSession { nullptr };
 
 bool isRedirect(long status)
 {
@@ -60,9 +60,8 @@ QString schemeOf(const QString &url)
 struct InternetSession::Private {
     CURLSH *share = nullptr;
     std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
-    InternetSession *previous = nullptr;
-
     mutable QMutex mutex;
+    ProxyCredentialsProvider *provider = nullptr;
     FetchLimits limits;
     QString proxy;
     std::optional<ProxyCredentials> credentials;
@@ -78,15 +77,16 @@ struct InternetSession::Private {
     }
 };
 
-ProxyCredentialsProvider &proxyCredentialsProvider()
+ProxyCredentialsProvider &InternetSession::credentialsProvider() const
 {
-    ProxyCredentialsProvider *provider = g_provider.load();
-    return provider ? *provider : g_decliningProvider;
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->provider ? *m_d->provider : g_decliningProvider;
 }
 
-void setProxyCredentialsProvider(ProxyCredentialsProvider *provider)
+void InternetSession::setCredentialsProvider(ProxyCredentialsProvider *provider)
 {
-    g_provider.store(provider);
+    QMutexLocker lock(&m_d->mutex);
+    m_d->provider = provider;
 }
 
 InternetSession::InternetSession()
@@ -100,24 +100,12 @@ InternetSession::InternetSession()
     curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
     curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
     curl_share_setopt(m_d->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-    m_d->previous = g_currentSession.exchange(this);
 }
 
 InternetSession::~InternetSession()
 {
-    InternetSession *self = this;
-    g_currentSession.compare_exchange_strong(self, m_d->previous);
     curl_share_cleanup(m_d->share);
     curl_global_cleanup();
-}
-
-InternetSession &InternetSession::current()
-{
-    if (InternetSession *session = g_currentSession.load())
-        return *session;
-    static InternetSession fallback;
-    InternetSession *session = g_currentSession.load();
-    return session ? *session : fallback;
 }
 
 FetchLimits InternetSession::limits() const
@@ -432,7 +420,7 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
             status = 407;
         if (status == 407) {
             // Ask with no lock held: the provider may wait for the user.
-            credentials = proxyCredentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
+            credentials = session.credentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
                                                                          QString::fromUtf8(t.proxyRealm));
             // A provider that keeps answering with refused credentials must not loop for ever.
             if (!credentials || ++asks > kMaxProxyAsks)
@@ -442,10 +430,11 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         }
         if (asked)
             session.rememberProxyCredentials(credentials);
-        if (status >= 400 || status == 0)
+        if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
+            qCDebug(lcNet) << "download failed:" << url << "status" << status << curl_easy_strerror(rc)
+                           << (t.tooLarge ? "(body over the size cap)" : "");
             return Outcome::Failed;
-        if (rc != CURLE_OK || t.tooLarge)
-            return Outcome::Failed;
+        }
         if (isRedirect(status) && t.hasLocation) {
             char *target = nullptr;
             curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
@@ -481,8 +470,8 @@ bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 m
 
 } // namespace
 
-bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, QObject *notify,
-              qint64 maxBytes)
+bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
+              QObject *notify, qint64 maxBytes)
 {
     // Bytes are never translated here, so the transfer mode changes nothing.
     Q_UNUSED(binary);
@@ -493,7 +482,6 @@ bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, 
         if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
             return false;
 
-        InternetSession &session = InternetSession::current();
         const long maxRedirects = session.limits().maxRedirects;
         QString current = url;
         for (long hop = 0;; ++hop) {
@@ -531,16 +519,17 @@ bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, 
     }
 }
 
-bool FetchBytes(const QString &url, QByteArray &buffer, bool reload, QObject *notify, qint64 maxBytes)
+bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload, QObject *notify,
+                qint64 maxBytes)
 {
     buffer.clear();
-    return FetchUrl(url, buffer, true, reload, notify, maxBytes);
+    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes);
 }
 
-QByteArray FetchText(const QString &url, bool reload, QObject *notify)
+QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify)
 {
     QByteArray buffer;
-    if (!FetchUrl(url, buffer, false, reload, notify))
+    if (!FetchUrl(session, url, buffer, false, reload, notify))
         return {};
     const qsizetype nul = buffer.indexOf('\0');
     if (nul >= 0)
@@ -548,10 +537,10 @@ QByteArray FetchText(const QString &url, bool reload, QObject *notify)
     return buffer;
 }
 
-QByteArray FetchCompressedText(const QString &url, bool reload, QObject *notify)
+QByteArray FetchCompressedText(InternetSession &session, const QString &url, bool reload, QObject *notify)
 {
     QByteArray buffer;
-    if (!FetchUrl(url, buffer, true, reload, notify))
+    if (!FetchUrl(session, url, buffer, true, reload, notify))
         return {};
     return ReadGzipText(buffer);
 }

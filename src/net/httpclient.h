@@ -21,7 +21,7 @@ struct ProxyCredentials {
     QString password;
 };
 
-// Asks the user for proxy credentials; the GUI installs its dialog at start-up. Called on the thread
+// Asks the user for proxy credentials; the GUI hands its dialog to the session. Called on the thread
 // that downloads, so an implementation that shows a window must marshal to the GUI thread itself.
 class ProxyCredentialsProvider {
 public:
@@ -30,11 +30,6 @@ public:
     virtual std::optional<ProxyCredentials> askProxyCredentials(const QString &proxy, const QString &realm)
         = 0;
 };
-
-// The provider in use; a provider that always declines unless another was installed.
-ProxyCredentialsProvider &proxyCredentialsProvider();
-// Installs a provider; null restores the declining one. The caller keeps ownership.
-void setProxyCredentialsProvider(ProxyCredentialsProvider *provider);
 
 // Limits that keep every download from hanging; tests shorten them.
 struct FetchLimits {
@@ -55,9 +50,8 @@ struct TransferTotals {
 };
 
 // The one internet session: owns libcurl's global state and the connections, DNS and TLS sessions
-// shared by every download, the proxy credentials accepted during the run and the limits.
-// The newest session constructed is the current one; FetchUrl runs through the current session
-// (a default session is made on first use when the program created none).
+// shared by every download, the proxy credentials accepted during the run and the limits. The program
+// builds one at start-up and hands it to everything that downloads.
 class InternetSession {
 public:
     InternetSession();
@@ -65,7 +59,10 @@ public:
     InternetSession(const InternetSession &) = delete;
     InternetSession &operator=(const InternetSession &) = delete;
 
-    static InternetSession &current();
+    // Who is asked for proxy credentials; one that always declines unless another was given. The caller
+    // keeps ownership of the provider and keeps it alive as long as the session downloads.
+    ProxyCredentialsProvider &credentialsProvider() const;
+    void setCredentialsProvider(ProxyCredentialsProvider *provider);
 
     FetchLimits limits() const;
     void setLimits(const FetchLimits &limits);
@@ -97,15 +94,15 @@ private:
 // WM_DOWNLOAD_LENGTH (announced length, 0 when unknown) and then WM_DOWNLOAD_PROGRESS per chunk of
 // at most 8192 bytes to notify (nothing when null). Without reload the request is conditional
 // against the on-disk HTTP cache; with reload the cache is bypassed. A body larger than maxBytes fails.
-bool FetchUrl(const QString &url, QByteArray &buffer, bool binary, bool reload, QObject *notify,
-              qint64 maxBytes = kMaxDocumentBytes);
+bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
+              QObject *notify, qint64 maxBytes = kMaxDocumentBytes);
 // Empties buffer, then FetchUrl in binary mode.
-bool FetchBytes(const QString &url, QByteArray &buffer, bool reload, QObject *notify,
+bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload, QObject *notify,
                 qint64 maxBytes = kMaxDocumentBytes);
 // The body up to its first NUL byte; empty on failure.
-QByteArray FetchText(const QString &url, bool reload, QObject *notify);
+QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify);
 // The body, gzip-decompressed when it is a gzip file; empty on failure.
-QByteArray FetchCompressedText(const QString &url, bool reload, QObject *notify);
+QByteArray FetchCompressedText(InternetSession &session, const QString &url, bool reload, QObject *notify);
 // Whether a redirect from one URL to another is followed: only to http or https, never from https
 // down to http.
 bool RedirectAllowed(const QString &from, const QString &to);

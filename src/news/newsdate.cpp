@@ -1,8 +1,7 @@
 // Local-time reading of news dates through the C library, and the times shown in alerts.
 #include "news/newsdate.h"
 
-#include "base/clock.h"
-#include "base/fileutil.h"
+#include "base/text.h"
 
 #include <ctime>
 
@@ -39,12 +38,12 @@ bool localParts(std::int64_t time, std::tm &parts)
 
 } // namespace
 
-std::int64_t ParseNewsDate(const QString &text)
+std::int64_t ParseNewsDate(const QString &text, std::int64_t now)
 {
     int parts[6] = {};
     if (scanDate(text, parts) < 6 || parts[0] < 1970 || parts[0] >= 3000 || parts[1] < 1 || parts[1] > 12
         || parts[2] < 1 || parts[2] > 31)
-        return clock().nowSeconds();
+        return now;
     std::tm tm {};
     tm.tm_year = parts[0] - 1900;
     tm.tm_mon = parts[1] - 1;
@@ -56,7 +55,7 @@ std::int64_t ParseNewsDate(const QString &text)
     const std::time_t t = std::mktime(&tm);
     // -1 is also mktime's failure; both it and any moment before the epoch fall back like a bad text.
     if (t < 0)
-        return clock().nowSeconds();
+        return now;
     return static_cast<std::int64_t>(t);
 }
 

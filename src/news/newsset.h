@@ -1,8 +1,6 @@
 // The news record and the news set: records ordered newest first, at most one per time value.
 #pragma once
 
-#include "base/appmessage.h"
-
 #include <QList>
 #include <QString>
 
@@ -22,8 +20,8 @@ struct NewsRecord {
     friend bool operator==(const NewsRecord &, const NewsRecord &) = default;
 };
 
-// A value type that can also travel with a message (the receiver owns it then).
-class NewsSet : public MessagePayload {
+// Records ordered newest first, at most one per time value.
+class NewsSet {
     using Map = std::map<std::int64_t, NewsRecord, std::greater<>>;
 
 public:
@@ -69,7 +67,7 @@ public:
     NewsSet(NewsSet &&) noexcept = default;
     NewsSet &operator=(const NewsSet &) = default;
     NewsSet &operator=(NewsSet &&) noexcept = default;
-    ~NewsSet() override = default;
+    ~NewsSet() = default;
 
     // Adds the record unless one with the same time is present (that one stays); true when added.
     bool insert(const NewsRecord &record) { return m_records.emplace(record.time, record).second; }

@@ -1,11 +1,8 @@
-// The process's news store and the reading of sections_news documents.
+// The news store and the reading of sections_news documents.
 #include "news/newsstore.h"
 
-#include "settings/settings.h"
-#include "config/clientconfig.h"
-#include "config/liveconfig.h"
+#include "base/clock.h"
 #include "config/xmldocument.h"
-#include "net/httpclient.h"
 #include "news/newsdate.h"
 
 namespace tavrin {
@@ -15,7 +12,16 @@ const QString kSubsectionPlaceholder = QStringLiteral("@SUBSECTION@");
 
 } // namespace
 
-NewsStore::NewsStore() = default;
+NewsStore::NewsStore(const Clock &clock)
+    : m_clock(clock)
+{
+}
+
+void NewsStore::clearPending()
+{
+    std::lock_guard lock(m_mutex);
+    m_pending.clear();
+}
 
 void NewsStore::addRecord(const NewsRecord &record, bool quiet)
 {
@@ -38,7 +44,7 @@ void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionK
     record.date = Text(FirstChild(element, QStringLiteral("date")));
     if (sectionKey.isEmpty() || record.id.isEmpty() || record.title.isEmpty() || record.url.isEmpty())
         return;
-    record.time = ParseNewsDate(record.date);
+    record.time = ParseNewsDate(record.date, m_clock.nowSeconds());
     addRecord(record, quiet);
     if (visit)
         visit(record);
@@ -86,38 +92,6 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
     return true;
 }
 
-bool NewsStore::fetchAndParse(const QString &url)
-{
-    return parseSectionsNews(FetchCompressedText(url, false, nullptr));
-}
-
-bool NewsStore::updateNews(const ClientConfig &config, bool initial)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_pending.clear();
-    }
-    if (!fetchAndParse(config.sections_xml_url))
-        return false;
-    if (!initial && !GetOtherMediaAlerts())
-        return true;
-    for (const Section &section : config.sections) {
-        if (!initial && !(IsSelected(section) && CarriesUserFeeds(section)))
-            continue;
-        if (!section.xml_url.isEmpty() && !fetchAndParse(section.xml_url))
-            return false;
-        if (section.user_rss_xml_url.isEmpty())
-            continue;
-        for (const Subsection &subsection : EffectiveSubsections(section)) {
-            if (!subsection.user_added || (!initial && !IsSelected(subsection)))
-                continue;
-            if (!fetchAndParse(UserFeedUrl(section.user_rss_xml_url, subsection.id)))
-                return false;
-        }
-    }
-    return true;
-}
-
 NewsSet NewsStore::copyPendingAlerts() const
 {
     std::lock_guard lock(m_mutex);
@@ -152,78 +126,6 @@ void NewsStore::forgetJustRegistered(const QString &key)
 {
     std::lock_guard lock(m_mutex);
     m_justRegistered.erase(key);
-}
-
-NewsStore &newsStore()
-{
-    static NewsStore store;
-    return store;
-}
-
-bool UpdateNews(bool initial)
-{
-    const std::shared_ptr<const ClientConfig> config = currentConfig();
-    return newsStore().updateNews(*config, initial);
-}
-
-NewsSet CopyPendingAlerts()
-{
-    return newsStore().copyPendingAlerts();
-}
-
-bool ParseSectionsNews(const QByteArray &text)
-{
-    return newsStore().parseSectionsNews(text);
-}
-
-void ParseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet)
-{
-    newsStore().parseNewsItem(element, sectionKey, quiet);
-}
-
-bool IsJustRegistered(const QString &key)
-{
-    return newsStore().isJustRegistered(key);
-}
-
-void ForgetJustRegistered(const QString &key)
-{
-    newsStore().forgetJustRegistered(key);
-}
-
-void AddJustRegistered(const QString &key)
-{
-    newsStore().addJustRegistered(key);
-}
-
-bool IsKeySelected(const ClientConfig &config, const QString &sectionKey)
-{
-    for (const Section &section : config.sections) {
-        if (section.id == sectionKey)
-            return IsSelected(section);
-    }
-    const std::optional<Subsection> subsection = config.FindSubsectionByKey(sectionKey);
-    return subsection && IsSelected(*subsection);
-}
-
-bool IsKeySelected(const QString &sectionKey)
-{
-    return IsKeySelected(*currentConfig(), sectionKey);
-}
-
-QString KeyDisplayName(const ClientConfig &config, const QString &sectionKey)
-{
-    for (const Section &section : config.sections) {
-        if (section.id == sectionKey)
-            return section.name;
-    }
-    const std::optional<Subsection> subsection = config.FindSubsectionByKey(sectionKey);
-    return subsection ? subsection->name : QString();
-}
-
-QString KeyDisplayName(const QString &sectionKey)
-{
-    return KeyDisplayName(*currentConfig(), sectionKey);
 }
 
 QString UserFeedUrl(const QString &urlTemplate, const QString &subsectionId)

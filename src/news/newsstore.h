@@ -1,5 +1,5 @@
 // The news store: which items were seen since start, which are pending for alerts, and reading the
-// publisher's news documents into it.
+// publisher's news documents into it (the engine downloads them).
 #pragma once
 
 #include "news/newsset.h"
@@ -13,7 +13,7 @@
 
 namespace tavrin {
 
-struct ClientConfig;
+class Clock;
 class XmlElement;
 
 class NewsStore {
@@ -21,11 +21,11 @@ public:
     // Sees every record as it is read and stored, in document order (duplicates and quiet ones too).
     using RecordVisitor = std::function<void(const NewsRecord &)>;
 
-    NewsStore();
+    // The clock dates items whose date text cannot be read; it must outlive the store.
+    explicit NewsStore(const Clock &clock);
 
-    // Reads the all-sections document and, as the rules say, the sections' own and user-feed documents.
-    // True when every document it needed was downloaded and read.
-    bool updateNews(const ClientConfig &config, bool initial);
+    // Empties the pending set: a new round of documents begins.
+    void clearPending();
     // True when the text is a well-formed document whose root is sections_news and whose walk ended
     // normally; items read before a failure stay stored.
     bool parseSectionsNews(const QByteArray &text, const RecordVisitor &visit = {});
@@ -44,34 +44,12 @@ public:
     void forgetJustRegistered(const QString &key);
 
 private:
-    bool fetchAndParse(const QString &url);
-
+    const Clock &m_clock;
     mutable std::mutex m_mutex;
     std::set<QString> m_seen;
     NewsSet m_pending;
     std::set<QString> m_justRegistered;
 };
-
-// The process's one store.
-NewsStore &newsStore();
-
-// The operations of the process's store, on the live configuration.
-bool UpdateNews(bool initial);
-NewsSet CopyPendingAlerts();
-bool ParseSectionsNews(const QByteArray &text);
-void ParseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet);
-bool IsJustRegistered(const QString &key);
-void ForgetJustRegistered(const QString &key);
-// Called when the user registers a feed: its first document is then read without alerts.
-void AddJustRegistered(const QString &key);
-
-// Whether the news of a section key are wanted: the first section with that id gives its selection,
-// else the subsection (user feeds included) with that key; a key found nowhere is not selected.
-bool IsKeySelected(const QString &sectionKey);
-bool IsKeySelected(const ClientConfig &config, const QString &sectionKey);
-// The name of the section or subsection found the same way; "" when none.
-QString KeyDisplayName(const QString &sectionKey);
-QString KeyDisplayName(const ClientConfig &config, const QString &sectionKey);
 
 // The address of a user feed's document: every "@SUBSECTION@" of the template replaced by the feed's id.
 // Characters that cannot stand in an address (blanks, controls, non-ASCII) are percent-encoded.

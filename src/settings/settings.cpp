@@ -2,10 +2,8 @@
 #include "settings/settings.h"
 
 #include "settings/autostart.h"
-#include "base/fileutil.h"
-#include "config/clientconfig.h"
-#include "config/liveconfig.h"
-#include "news/newsstore.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -219,14 +217,6 @@ bool writeFlag(const QString &valueName, bool on)
 
 } // namespace
 
-QString SettingsFilePath()
-{
-    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
-        configHome = QDir::homePath() + QStringLiteral("/.config");
-    return configHome + QStringLiteral("/Belmoreta/Tavrin.conf");
-}
-
 bool ReadRegistryString(RegistryRoot root, const QString &valueName, const QString &keyPath, QString &text)
 {
     if (!currentUserOnly(root))
@@ -346,11 +336,6 @@ bool SetOtherMediaAlerts(bool on)
     return writeFlag(QStringLiteral("other_media_alerts"), on);
 }
 
-QString GetAlertsSeconds()
-{
-    return GetAlertsSeconds(currentConfig()->alerts_ttl);
-}
-
 QString GetAlertsSeconds(const QString &defaultTtl)
 {
     QString text;
@@ -427,56 +412,39 @@ bool IsSelected(const QString &key, bool active)
     return GetSectionSelected(key, on) ? on : active;
 }
 
-bool IsSelected(const Section &section)
+QList<OtherMedium> ListOtherMedia()
 {
-    return IsSelected(section.id, section.active);
-}
-
-bool IsSelected(const Subsection &subsection)
-{
-    return IsSelected(subsection.key, subsection.active);
-}
-
-QList<Subsection> LoadOtherMedia(const QString &sectionId)
-{
-    QList<Subsection> result;
+    QList<OtherMedium> result;
     const QList<RegistryValueName> names
         = ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaKeyPath);
     for (const RegistryValueName &entry : names) {
-        if (entry.name.contains(kOtherMediaDeleteMarker)) {
-            DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath);
+        if (entry.name.contains(kOtherMediaDeleteMarker))
             continue;
-        }
         QString displayName;
-        if (!ReadRegistryString(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath, displayName))
-            continue;
-        Subsection feed;
-        feed.name = displayName;
-        feed.id = entry.name;
-        feed.key = sectionId + QLatin1Char('_') + entry.name;
-        feed.active = true;
-        feed.user_added = true;
-        result.append(feed);
+        if (ReadRegistryString(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath, displayName))
+            result.append({ entry.name, displayName });
     }
     return result;
 }
 
-bool AddOtherMedia(const Subsection &record)
+void PurgeMarkedOtherMedia()
 {
-    if (!record.user_added)
-        return false;
-    if (!WriteRegistryString(RegistryRoot::CurrentUser, record.id, record.name, kOtherMediaKeyPath))
-        return false;
-    SetSectionSelected(record.key, record.active);
-    AddJustRegistered(record.key);
-    return true;
+    const QList<RegistryValueName> names
+        = ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaKeyPath);
+    for (const RegistryValueName &entry : names) {
+        if (entry.name.contains(kOtherMediaDeleteMarker))
+            DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath);
+    }
 }
 
-bool RemoveOtherMedia(const Subsection &record)
+bool StoreOtherMedium(const OtherMedium &medium)
 {
-    if (!record.user_added)
-        return false;
-    return DeleteRegistryValue(RegistryRoot::CurrentUser, record.id, kOtherMediaKeyPath);
+    return WriteRegistryString(RegistryRoot::CurrentUser, medium.id, medium.name, kOtherMediaKeyPath);
+}
+
+bool DeleteOtherMedium(const QString &id)
+{
+    return DeleteRegistryValue(RegistryRoot::CurrentUser, id, kOtherMediaKeyPath);
 }
 
 } // namespace tavrin

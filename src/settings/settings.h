@@ -6,9 +6,6 @@
 
 namespace tavrin {
 
-struct Section;
-struct Subsection;
-
 // Where a value lives. Only the current user's store exists on this platform; the other roots
 // read as absent and refuse writes.
 enum class RegistryRoot { CurrentUser, LocalMachine, ClassesRoot };
@@ -34,9 +31,6 @@ inline const QString kOtherMediaDeleteMarker = QStringLiteral("_-||||-_");
 constexpr int kMaxValueBytes = 1024;
 // Value names longer than this are not listed.
 constexpr int kMaxValueNameChars = 255;
-
-// The store file: $XDG_CONFIG_HOME/Belmoreta/Tavrin.conf (default ~/.config/...), computed on each call.
-QString SettingsFilePath();
 
 // True and the text when the value exists, is a string and is shorter than kMaxValueBytes in UTF-8;
 // otherwise false and text unchanged. An empty value name addresses the key's default value.
@@ -71,9 +65,7 @@ bool GetAlertsEnabled(); // default true
 bool SetAlertsEnabled(bool on);
 bool GetOtherMediaAlerts(); // default false
 bool SetOtherMediaAlerts(bool on);
-// The stored text, else the live configuration's alerts_ttl.
-QString GetAlertsSeconds();
-// Same, with the default given by the caller (a configuration snapshot it already holds).
+// The stored text, else the default the caller gives (the configuration's alerts_ttl).
 QString GetAlertsSeconds(const QString &defaultTtl);
 bool SetAlertsSeconds(const QString &text);
 QString GetConfigurationPath(); // default ""
@@ -92,17 +84,21 @@ bool GetSectionSelected(const QString &key, bool &on);
 bool SetSectionSelected(const QString &key, bool on);
 // The stored choice for the selection key, else the configured active flag.
 bool IsSelected(const QString &key, bool active);
-bool IsSelected(const Section &section);
-bool IsSelected(const Subsection &subsection);
 
-// The user's feeds of the section with that identifier, in listing order; values whose name holds
-// kOtherMediaDeleteMarker are deleted on the way.
-QList<Subsection> LoadOtherMedia(const QString &sectionId);
-// For a user feed only: stores it, stores its selection and tells the news store it was just registered
-// (so its first document is read without alerts).
-// False, with nothing else done, when the value could not be stored.
-bool AddOtherMedia(const Subsection &record);
-// For a user feed only: deletes its value; false for any other record.
-bool RemoveOtherMedia(const Subsection &record);
+// A feed of other media the user registered: the stored value's name and its text.
+struct OtherMedium {
+    QString id;
+    QString name;
+    friend bool operator==(const OtherMedium &, const OtherMedium &) = default;
+};
+
+// The registered feeds in listing order; values whose name holds kOtherMediaDeleteMarker are skipped.
+QList<OtherMedium> ListOtherMedia();
+// Deletes the values whose name holds kOtherMediaDeleteMarker (done once at start-up).
+void PurgeMarkedOtherMedia();
+// Stores the feed; false when the value could not be stored.
+bool StoreOtherMedium(const OtherMedium &medium);
+// Deletes the feed's value; false when there was none or the deletion could not be stored.
+bool DeleteOtherMedium(const QString &id);
 
 } // namespace tavrin

@@ -14,14 +14,6 @@
 
 namespace tavrin {
 
-QString SingleInstanceLockPath()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QLatin1Char('/') + AppName() + QStringLiteral("_ONE_AND_ONLY");
-}
-
 SingleInstanceLock::~SingleInstanceLock()
 {
     release();

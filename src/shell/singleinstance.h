@@ -5,10 +5,6 @@
 
 namespace tavrin {
 
-// The lock file: the user's runtime folder + "/" + AppName() + "_ONE_AND_ONLY". It lives outside
-// the program's temporary folder, which is emptied at start and exit.
-QString SingleInstanceLockPath();
-
 // An exclusive flock on a lock file, held until release or destruction; the kernel drops it when
 // the process dies, so a crash never leaves a stale lock behind.
 class SingleInstanceLock {

@@ -1,22 +1,21 @@
 // The application object: start-up checks around the event loop and the orderly end of the process.
 #include "shell/tavrinapp.h"
 
-#include "base/fileutil.h"
-#include "base/messages.h"
+#include "base/files.h"
+#include "base/logging.h"
+#include "base/paths.h"
+#include "browser/schemes.h"
+#include "config/configloader.h"
+#include "config/texts.h"
+#include "mainwnd/tavrindlg.h"
+#include "net/httpclient.h"
+#include "news/newsstore.h"
 #include "settings/settings.h"
 #include "shell/engineversion.h"
 #include "shell/exitsignals.h"
-#include "ui/messagebox.h"
 #include "shell/navigationsound.h"
-#include "base/version.h"
-#include "browser/schemes.h"
-#include "config/configloader.h"
-#include "config/liveconfig.h"
-#include "config/texts.h"
-#include "mainwnd/tavrindlg.h"
-#include "net/connectivity.h"
-#include "net/httpclient.h"
 
+#include <QLoggingCategory>
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -28,27 +27,29 @@
 namespace tavrin {
 
 namespace {
-constexpr int kTextEngineTooOld = 6;
 
-void showError(const QString &text)
+// The web engine reports its start-up at info level; that stays quiet unless the user asks for it.
+void quietWebEngineStartup()
+{
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+}
+
+} // namespace
+
+void CTavrinApp::showError(TextId text)
 {
     MessageBoxRequest request;
     request.icon = QMessageBox::Critical;
-    request.text = text;
+    request.text = GetText(*m_config.snapshot(), text);
     request.buttons = QMessageBox::Ok;
-    ShowMessageBox(nullptr, request);
-}
-} // namespace
-
-const QString &CTavrinApp::FatalMessage()
-{
-    static const QString text = QStringLiteral(
-        "Se ha producido un error fatal al inicializar Tavrin. Por favor, reinstale la aplicación.");
-    return text;
+    m_boxes->ask(nullptr, request);
 }
 
 CTavrinApp::CTavrinApp(int &argc, char **argv)
 {
+    SetApplicationIdentity();
+    quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
         registerTavrinScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -64,6 +65,8 @@ CTavrinApp::~CTavrinApp()
     m_exitSignals.reset();
     if (m_soundTaken)
         RestoreNavigationSound(m_savedSound);
+    m_services.reset();
+    m_connection.reset();
     m_session.reset();
 }
 
@@ -97,36 +100,46 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
         m_session.reset();
     }
     if (!m_session) {
-        showError(FatalMessage());
+        showError(TextId::FatalError);
         return StartResult::FatalError;
     }
     LoadNetworkInformation();
+    m_news = std::make_unique<NewsStore>(m_clock);
+    m_connection = std::make_unique<ConnectionMonitor>(*m_session, m_config, m_clock, *m_presence);
+    m_services = std::make_unique<AppServices>(
+        AppServices { CoreServices { m_clock, m_config, *m_news, *m_session, *m_connection }, *m_boxes });
+    // Feeds the user removed are gone for good once the program starts again.
+    PurgeMarkedOtherMedia();
 
     ClientConfig loaded;
-    bool configured = LoadConfigurationFile(GetConfigurationPath(), loaded);
+    QString reason;
+    bool configured = LoadConfigurationFile(GetConfigurationPath(), loaded, &reason);
+    if (!configured)
+        qCInfo(lcShell) << "stored configuration not used:" << reason;
     if (!configured) {
         QString folder = m_installFolder;
         if (folder.isEmpty())
             folder = DirectoryOf(ModulePath());
         else if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
-        configured = LoadConfigurationFile(folder + QStringLiteral("clientconfig.xml"), loaded);
+        configured = LoadConfigurationFile(folder + QStringLiteral("clientconfig.xml"), loaded, &reason);
     }
     if (!configured) {
-        showError(FatalMessage());
+        qCWarning(lcShell) << "no usable configuration:" << reason;
+        showError(TextId::FatalError);
         return StartResult::FatalError;
     }
-    liveConfig().replace(std::move(loaded));
+    m_config.replace(std::move(loaded));
 
     const QString engineVersion = m_engineVersion ? m_engineVersion() : WebEngineVersion();
     if (!EngineVersionAccepted(engineVersion)) {
-        showError(GetText(kTextEngineTooOld));
+        showError(TextId::WebEngineTooOld);
         return StartResult::EngineTooOld;
     }
 
     CTavrinDlg::Options options;
     options.watchIntervalMs = m_watchIntervalMs;
-    m_mainWindow = std::make_unique<CTavrinDlg>(options);
+    m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
     m_mainWindow->OnInitDialog();
     installExitTriggers();
     return StartResult::Started;

@@ -1,7 +1,13 @@
 // The application object: start-up checks around the event loop and the orderly end of the process.
 #pragma once
 
+#include "base/clock.h"
+#include "config/liveconfig.h"
+#include "config/texts.h"
+#include "net/connectivity.h"
 #include "shell/singleinstance.h"
+#include "ui/messagebox.h"
+#include "ui/services.h"
 
 #include <QString>
 
@@ -15,13 +21,15 @@ namespace tavrin {
 class CTavrinDlg;
 class ExitSignalWatcher;
 class InternetSession;
+class NewsStore;
 
 class CTavrinApp {
 public:
     // How InitInstance ended.
     enum class StartResult { Started, OtherCopyRuns, FatalError, EngineTooOld };
 
-    // Registers the tavrin scheme and creates the Qt application, unless one exists already (tests).
+    // Names the application, registers the tavrin scheme and creates the Qt application, unless one exists
+    // already (tests).
     CTavrinApp(int &argc, char **argv);
     // Gives the navigation sound back and ends the internet session.
     ~CTavrinApp();
@@ -36,6 +44,9 @@ public:
     // Full path of the running executable; "" when unknown.
     static QString ModulePath();
     InternetSession *internetSession() const { return m_session.get(); }
+    // The services built by InitInstance; only valid after it started the program.
+    const AppServices &services() const { return *m_services; }
+    LiveConfig &liveConfig() { return m_config; }
     // Lets the installer and the new program start while this copy ends.
     void ReleaseSingleInstance();
     CTavrinDlg *mainWindow() const { return m_mainWindow.get(); }
@@ -48,15 +59,27 @@ public:
     void setInstallFolder(const QString &folder) { m_installFolder = folder; }
     void setEngineVersionSource(std::function<QString()> source) { m_engineVersion = std::move(source); }
     void setConnectivityWatchInterval(int ms) { m_watchIntervalMs = ms; }
-
-    static const QString &FatalMessage();
+    // Who answers the message boxes (default: real boxes); the caller keeps it alive.
+    void setMessageBoxes(MessageBoxes *boxes) { m_boxes = boxes; }
+    // What says whether the system has a network (default: the system's word); the caller keeps it alive.
+    void setNetworkPresence(const NetworkPresence *presence) { m_presence = presence; }
 
 private:
     void installExitTriggers();
+    void showError(TextId text);
 
     std::unique_ptr<QApplication> m_ownApplication;
     SingleInstanceLock m_singleInstance;
+    SystemClock m_clock;
+    LiveConfig m_config;
+    SystemNetworkPresence m_systemPresence;
+    const NetworkPresence *m_presence = &m_systemPresence;
+    MessageBoxes m_realBoxes;
+    MessageBoxes *m_boxes = &m_realBoxes;
+    std::unique_ptr<NewsStore> m_news;
     std::unique_ptr<InternetSession> m_session;
+    std::unique_ptr<ConnectionMonitor> m_connection;
+    std::unique_ptr<AppServices> m_services;
     QString m_savedSound;
     bool m_soundTaken = false;
     std::unique_ptr<CTavrinDlg> m_mainWindow;

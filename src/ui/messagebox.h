@@ -1,10 +1,8 @@
-// Message boxes of the program, with a hook that lets tests answer them without a user.
+// Message boxes of the program, as a service that tests replace to answer without a user.
 #pragma once
 
 #include <QMessageBox>
 #include <QString>
-
-#include <functional>
 
 namespace tavrin {
 
@@ -16,13 +14,11 @@ struct MessageBoxRequest {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
-// Answers a message box in place of the user; the box is then not shown at all.
-using MessageBoxHook = std::function<QMessageBox::StandardButton(const MessageBoxRequest &)>;
-
-// Installs the hook (an empty one shows real boxes again).
-void SetMessageBoxHook(MessageBoxHook hook);
-
-// Shows a modal box titled with the application name and returns the button chosen.
-QMessageBox::StandardButton ShowMessageBox(QWidget *parent, const MessageBoxRequest &request);
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows a modal box titled with the application name and returns the button chosen.
+    virtual QMessageBox::StandardButton ask(QWidget *parent, const MessageBoxRequest &request);
+};
 
 } // namespace tavrin

@@ -1,5 +1,8 @@
 // File helpers: splitting, folders, writing, checksums, the private temporary folder and gzip reading.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/gzip.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "support/privatefolders.h"
 #include "support/testfiles.h"
 

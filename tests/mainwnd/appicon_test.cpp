@@ -1,5 +1,6 @@
 // Window and notification-area icons: the publisher's cached image, else the built-in icon.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 #include "mainwnd/appicon.h"
 
 #include <QImage>

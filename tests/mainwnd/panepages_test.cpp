@@ -1,5 +1,6 @@
 // Pane pages against the real engine: composed local pages, their clean-up, encoding and file access.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 #include "browser/webbrowser2.h"
 #include "compose/htmltemplate.h"
 #include "mainwnd/panepages.h"

@@ -2,7 +2,8 @@
 #include "mainwnd/tavrindlg.h"
 
 #include "base/appmessage.h"
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 #include "base/messages.h"
 #include "settings/settings.h"
 #include "ui/messagebox.h"

@@ -1,5 +1,6 @@
 // Image caching against a loopback server: integrity, replacement only by intact downloads, order.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 #include "config/clientconfig.h"
 #include "net/httpclient.h"
 #include "net/imagecache.h"

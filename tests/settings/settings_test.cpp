@@ -1,6 +1,7 @@
 // Settings store: defaults, text formats, size limit, other-media list, autostart, hostile names, failures.
 #include "settings/autostart.h"
 #include "settings/settings.h"
+#include "base/paths.h"
 #include "config/clientconfig.h"
 #include "news/newsstore.h"
 #include "support/testfiles.h"

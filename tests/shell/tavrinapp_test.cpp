@@ -5,7 +5,7 @@
 #include "shell/singleinstance.h"
 #include "shell/tavrinapp.h"
 
-#include "base/fileutil.h"
+#include "base/paths.h"
 #include "settings/settings.h"
 #include "config/liveconfig.h"
 #include "mainwnd/tavrindlg.h"

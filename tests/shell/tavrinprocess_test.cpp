@@ -1,5 +1,6 @@
 // The built client as a process: one copy at a time, and an orderly end on SIGTERM.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/paths.h"
 #include "settings/settings.h"
 #include "shell/navigationsound.h"
 #include "support/privatefolders.h"

@@ -1,6 +1,7 @@
 // The demo publisher run as a program: its documents pass the client's own readers, and each control
 // endpoint changes what an HTTP client sees.
-#include "base/fileutil.h"
+#include "base/files.h"
+#include "base/gzip.h"
 #include "config/clientconfig.h"
 #include "config/configloader.h"
 #include "net/httpclient.h"

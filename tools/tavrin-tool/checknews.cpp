@@ -1,6 +1,7 @@
 // check-news: shows a publisher every news record the client reads from a sections_news document.
 #include "command.h"
 
+#include "base/clock.h"
 #include "news/newsdate.h"
 #include "news/newsstore.h"
 
@@ -35,7 +36,8 @@ int checkNews(const QStringList &args)
     const QByteArray text = file.readAll();
     file.close();
 
-    NewsStore store;
+    const SystemClock clock;
+    NewsStore store(clock);
     const bool read = store.parseSectionsNews(text, [](const NewsRecord &record) {
         const QByteArray line = field(record.section_key) + '\t' + field(record.id) + '\t'
             + FormatNewsDateTime(record.time).toUtf8() + '\t' + field(record.title) + '\t' + field(record.url)

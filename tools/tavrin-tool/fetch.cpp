@@ -30,10 +30,10 @@ int fetch(const QStringList &args)
     bool ok = false;
     if (compressed) {
         // The client takes an empty document for a failed download.
-        body = FetchCompressedText(url, reload, nullptr);
+        body = FetchCompressedText(session, url, reload, nullptr);
         ok = !body.isEmpty();
     } else {
-        ok = FetchBytes(url, body, reload, nullptr);
+        ok = FetchBytes(session, url, body, reload, nullptr);
     }
     if (!ok) {
         std::fprintf(stderr, "tavrin-tool: fetch of %s failed\n", qPrintable(url));

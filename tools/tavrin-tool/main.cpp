@@ -1,4 +1,5 @@
 // tavrin-tool: the publisher's command-line checks of the documents the client reads.
+#include "base/paths.h"
 #include "command.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,8 @@ int usage(const char *name)
 int main(int argc, char **argv)
 {
     using namespace tavrin::tool;
+    // The checker reads the same settings and folders as the client.
+    tavrin::SetApplicationIdentity();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {

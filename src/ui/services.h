@@ -1,0 +1,16 @@
+// The services of the windows: the core's, plus what only a desktop has.
+#pragma once
+
+#include "engine/services.h"
+
+namespace tavrin {
+
+class MessageBoxes;
+
+// Built once by the application shell; every member outlives every window it is handed to.
+struct AppServices {
+    CoreServices core;
+    MessageBoxes &boxes;
+};
+
+} // namespace tavrin

@@ -1,0 +1,32 @@
+// The windows' services for GUI tests: the core's test services plus message boxes answered by the test.
+#pragma once
+
+#include "support/services.h"
+#include "ui/messagebox.h"
+#include "ui/services.h"
+
+#include <functional>
+#include <vector>
+
+namespace tavrin::test {
+
+// Records every box asked for and answers with `answer` (Ok unless the test says otherwise).
+class RecordingBoxes : public MessageBoxes {
+public:
+    QMessageBox::StandardButton ask(QWidget *, const MessageBoxRequest &request) override
+    {
+        asked.push_back(request);
+        return answer ? answer(request) : QMessageBox::Ok;
+    }
+    std::vector<MessageBoxRequest> asked;
+    std::function<QMessageBox::StandardButton(const MessageBoxRequest &)> answer;
+};
+
+class TestAppServices : public TestServices<FastClock> {
+public:
+    using TestServices::TestServices;
+    AppServices app() { return AppServices { core(), boxes }; }
+    RecordingBoxes boxes;
+};
+
+} // namespace tavrin::test
