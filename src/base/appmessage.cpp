@@ -34,7 +34,8 @@ void markReceived(const QEvent *event)
 
 } // namespace
 
-AppMessage::AppMessage(MessageId number, qintptr wParam, qintptr lParam, std::unique_ptr<MessagePayload> payload)
+AppMessage::AppMessage(MessageId number, qintptr wParam, qintptr lParam,
+                       std::unique_ptr<MessagePayload> payload)
     : QEvent(static_cast<QEvent::Type>(number))
     , m_wParam(wParam)
     , m_lParam(lParam)

@@ -150,7 +150,8 @@ bool StagedFile::write(const QByteArray &bytes)
 
 bool StagedFile::commit()
 {
-    if (m_staging.isEmpty() || ::rename(nativePath(m_staging).constData(), nativePath(m_path).constData()) != 0)
+    if (m_staging.isEmpty()
+        || ::rename(nativePath(m_staging).constData(), nativePath(m_path).constData()) != 0)
         return false;
     m_staging.clear();
     return true;

@@ -72,6 +72,12 @@ QString DataFolder()
     return folder;
 }
 
+QString CacheFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/')
+        + AppName() + QLatin1Char('/');
+}
+
 QString ImagePath(const QString &imageId, const QString &imageUrl)
 {
     const qsizetype dot = imageUrl.lastIndexOf(QLatin1Char('.'));

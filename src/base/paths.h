@@ -12,6 +12,8 @@ void SetApplicationIdentity();
 QString SettingsFilePath();
 // $XDG_DATA_HOME/Tavrin/ (created when missing), ending with "/"; "" when it cannot be made.
 QString DataFolder();
+// $XDG_CACHE_HOME/Tavrin/ (default ~/.cache/Tavrin/), ending with "/"; not created here.
+QString CacheFolder();
 // DataFolder() + "images/" + id + "." + the text after the last "." of url; "/" and NUL in the two
 // pieces become "_", so an image never lands outside the images folder.
 QString ImagePath(const QString &imageId, const QString &imageUrl);

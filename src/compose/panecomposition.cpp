@@ -1,8 +1,8 @@
 // Composition of the main window's pane pages: the current section, the sections page, the news address.
 #include "compose/panecomposition.h"
 
-#include "config/selection.h"
 #include "compose/htmltemplate.h"
+#include "config/selection.h"
 
 namespace tavrin {
 

@@ -15,7 +15,8 @@ namespace {
 
 bool fetchAndParse(const CoreServices &services, const QString &url)
 {
-    const bool read = services.news.parseSectionsNews(FetchCompressedText(services.http, url, false, nullptr));
+    const bool read
+        = services.news.parseSectionsNews(FetchCompressedText(services.http, url, false, nullptr));
     if (!read)
         qCDebug(lcEngine) << "news document not read:" << url;
     return read;

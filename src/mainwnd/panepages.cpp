@@ -2,6 +2,7 @@
 #include "mainwnd/panepages.h"
 
 #include "base/files.h"
+#include "base/logging.h"
 #include "browser/webbrowser2.h"
 #include "compose/htmltemplate.h"
 #include "compose/panecomposition.h"
@@ -72,8 +73,12 @@ QString ShowLocalPage(CWebBrowser2 *pane, const QString &html)
     const QString name = NewLocalPageName();
     if (!name.isEmpty() && WriteBinaryFile(name, QByteArrayLiteral("\xEF\xBB\xBF") + html.toUtf8()))
         path = name;
-    else if (!name.isEmpty())
-        QFile::remove(name);
+    else {
+        qCWarning(lcUi) << "the page of pane" << pane->objectName() << "cannot be written to"
+                        << (name.isEmpty() ? QStringLiteral("the temporary folder") : name);
+        if (!name.isEmpty())
+            QFile::remove(name);
+    }
     keeper->addPending(path);
     // "file://" alone would show the engine's listing of the root folder in the pane.
     pane->Navigate(path.isEmpty() ? QStringLiteral("about:blank") : ToFileUrl(path));

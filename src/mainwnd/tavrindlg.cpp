@@ -112,8 +112,9 @@ bool CTavrinDlg::OnInitDialog()
     setWindowTitle(AppName());
     // The notification-area icon comes with the tray: without it the window works all the same.
     auto *start = new RefreshStart { this, &m_stopEvent };
-    m_engineThread = QThread::create(
-        [services = m_services.core, start] { RefreshThreadMain(services, std::unique_ptr<RefreshStart>(start)); });
+    m_engineThread = QThread::create([services = m_services.core, start] {
+        RefreshThreadMain(services, std::unique_ptr<RefreshStart>(start));
+    });
     m_engineThread->setObjectName(QStringLiteral("RefreshThreadMain"));
     m_engineEnded = false;
     m_engineThread->start();

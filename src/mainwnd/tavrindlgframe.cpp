@@ -1,10 +1,10 @@
 // The main window's frame: pane layout, placement, painted bands, moving and resizing from presses.
 #include "mainwnd/tavrindlg.h"
 
-#include "settings/settings.h"
 #include "mainwnd/drawborders.h"
 #include "mainwnd/mainwndstate.h"
 #include "mainwnd/panelayout.h"
+#include "settings/settings.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

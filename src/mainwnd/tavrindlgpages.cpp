@@ -1,10 +1,10 @@
 // The main window's page operations: the current section and what each pane is sent to.
 #include "mainwnd/tavrindlg.h"
 
-#include "config/selection.h"
-#include "settings/settings.h"
 #include "compose/panecomposition.h"
+#include "config/selection.h"
 #include "mainwnd/panepages.h"
+#include "settings/settings.h"
 
 namespace tavrin {
 

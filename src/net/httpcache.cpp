@@ -1,6 +1,7 @@
 // On-disk HTTP cache: validators and body per URL, written atomically, bounded in size.
 #include "net/httpcache.h"
 
+#include "base/paths.h"
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -27,10 +28,7 @@ bool isSingleLine(const QByteArray &value)
 
 QString HttpCache::folder()
 {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.cache");
-    return base + QStringLiteral("/Tavrin/http/");
+    return CacheFolder() + QStringLiteral("http/");
 }
 
 QString HttpCache::entryPath(const QString &url)

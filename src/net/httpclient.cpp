@@ -421,7 +421,7 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         if (status == 407) {
             // Ask with no lock held: the provider may wait for the user.
             credentials = session.credentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
-                                                                         QString::fromUtf8(t.proxyRealm));
+                                                                            QString::fromUtf8(t.proxyRealm));
             // A provider that keeps answering with refused credentials must not loop for ever.
             if (!credentials || ++asks > kMaxProxyAsks)
                 return Outcome::Failed;
@@ -519,8 +519,8 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
     }
 }
 
-bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload, QObject *notify,
-                qint64 maxBytes)
+bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
+                QObject *notify, qint64 maxBytes)
 {
     buffer.clear();
     return FetchUrl(session, url, buffer, true, reload, notify, maxBytes);

@@ -97,8 +97,8 @@ private:
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
               QObject *notify, qint64 maxBytes = kMaxDocumentBytes);
 // Empties buffer, then FetchUrl in binary mode.
-bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload, QObject *notify,
-                qint64 maxBytes = kMaxDocumentBytes);
+bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
+                QObject *notify, qint64 maxBytes = kMaxDocumentBytes);
 // The body up to its first NUL byte; empty on failure.
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify);
 // The body, gzip-decompressed when it is a gzip file; empty on failure.

@@ -2,8 +2,8 @@
 #include "net/imagecache.h"
 
 #include "base/files.h"
-#include "base/paths.h"
 #include "base/logging.h"
+#include "base/paths.h"
 #include "net/httpclient.h"
 
 namespace tavrin {

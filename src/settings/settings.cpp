@@ -1,9 +1,10 @@
 // Per-user settings over one INI file: every operation opens, reads or writes, syncs and closes.
 #include "settings/settings.h"
 
-#include "settings/autostart.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "base/version.h"
+#include "settings/autostart.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -98,7 +99,7 @@ Snapshot snapshotOf(const QSettings &store)
 // A name in the store's folder that nothing uses yet (and that QSettings has therefore never cached).
 QString freshFileName(const QString &folder)
 {
-    QTemporaryFile file(folder + QStringLiteral("/Tavrin.conf.XXXXXX"));
+    QTemporaryFile file(folder + QLatin1Char('/') + AppName() + QStringLiteral(".conf.XXXXXX"));
     file.setAutoRemove(false);
     if (!file.open())
         return {};

@@ -1,6 +1,8 @@
 // The per-user settings store: four generic value primitives and one typed operation per setting.
 #pragma once
 
+#include "base/buildinfo.h"
+
 #include <QList>
 #include <QString>
 
@@ -20,8 +22,9 @@ struct RegistryValueName {
 };
 
 // Key paths and value names used by the program.
-inline const QString kSettingsKeyPath = QStringLiteral("Software\\Belmoreta\\Tavrin");
-inline const QString kOtherMediaKeyPath = QStringLiteral("Software\\Belmoreta\\Tavrin\\other_media");
+inline const QString kSettingsKeyPath
+    = QStringLiteral("Software\\" TAVRIN_ORGANIZATION_NAME "\\" TAVRIN_APP_NAME);
+inline const QString kOtherMediaKeyPath = kSettingsKeyPath + QStringLiteral("\\other_media");
 inline const QString kNavigationSoundKeyPath
     = QStringLiteral("AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current");
 // The marker that makes an other-media value be deleted whenever the list is loaded.

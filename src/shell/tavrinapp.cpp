@@ -15,10 +15,10 @@
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
 
-#include <QLoggingCategory>
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <exception>
