@@ -67,9 +67,9 @@ void CWebBrowser2::Navigate(const QString &url)
     m_page->setProgramNavigation(true);
     // The engine reports the start only later; until then the pane must not pass for complete with
     // its old page, or a completion queued by another pane could end a refresh early.
-    if (m_readyState != kReadyStateLoading)
+    if (m_readyState != ReadyState::Loading)
         m_readyStateBeforeLoad = m_readyState;
-    m_readyState = kReadyStateLoading;
+    m_readyState = ReadyState::Loading;
     ++m_programLoadsPending;
     m_page->load(QUrl(url));
 }
@@ -106,9 +106,9 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
         ++m_loadGeneration;
         if (m_programLoadsPending > 0)
             --m_programLoadsPending;
-        else if (m_readyState != kReadyStateLoading)
+        else if (m_readyState != ReadyState::Loading)
             m_readyStateBeforeLoad = m_readyState;
-        m_readyState = kReadyStateLoading;
+        m_readyState = ReadyState::Loading;
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         // Stopped or replaced: the page shown before stays, and so does its state, unless a load the
@@ -118,7 +118,7 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
         m_programLoadsPending = 0;
-        m_readyState = kReadyStateComplete;
+        m_readyState = ReadyState::Complete;
         // Keeps the pane without history: a navigation never leaves a way back.
         m_page->history()->clear();
         requestMeasure(0);
@@ -132,7 +132,7 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
             break;
         }
         m_programLoadsPending = 0;
-        m_readyState = kReadyStateUninitialized;
+        m_readyState = ReadyState::Uninitialized;
         emit NavigateError(this, info.url(), info.errorCode());
         break;
     }
@@ -141,14 +141,14 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
 void CWebBrowser2::resizeEvent(QResizeEvent *event)
 {
     QWebEngineView::resizeEvent(event);
-    if (event->size().width() != m_measuredWidth && m_readyState == kReadyStateComplete)
+    if (event->size().width() != m_measuredWidth && m_readyState == ReadyState::Complete)
         requestMeasure(0);
 }
 
 void CWebBrowser2::showEvent(QShowEvent *event)
 {
     QWebEngineView::showEvent(event);
-    if (m_readyState == kReadyStateComplete)
+    if (m_readyState == ReadyState::Complete)
         requestMeasure(0);
 }
 

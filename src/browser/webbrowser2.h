@@ -1,6 +1,7 @@
 // One web pane: program navigation, state, asynchronous body measurements and the pane's events.
 #pragma once
 
+#include "browser/readystate.h"
 #include "browser/webctrlinterface.h"
 
 #include <QWebEngineLoadingInfo>
@@ -33,10 +34,6 @@ using NavigationFilter
 class CWebBrowser2 : public QWebEngineView {
     Q_OBJECT
 public:
-    static constexpr int kReadyStateUninitialized = 0;
-    static constexpr int kReadyStateLoading = 1;
-    static constexpr int kReadyStateComplete = 4;
-
     // `name` is the pane's name ("sections", "news"...), the identity its events carry.
     CWebBrowser2(const QString &name, PaneFlags flags, QWidget *parent = nullptr);
 
@@ -51,8 +48,8 @@ public:
     // The pane's identity token: compare it with the page an event came from.
     const QWebEnginePage *GetApplication() const { return m_page; }
     QString GetLocationURL() const;
-    // kReadyStateComplete when the last load of the page now shown succeeded.
-    int GetReadyState() const { return m_readyState; }
+    // ReadyState::Complete when the last load of the page now shown succeeded.
+    ReadyState GetReadyState() const { return m_readyState; }
     // The latest measurement; false (outputs untouched) while nothing has been measured.
     bool GetContentSize(int &width, int &height) const;
     // The body's HTML from the latest measurement; "" when there is none.
@@ -88,8 +85,8 @@ private:
     QString m_name;
     CWebCtrlInterFace *m_page;
     NavigationFilter m_filter;
-    int m_readyState = kReadyStateUninitialized;
-    int m_readyStateBeforeLoad = kReadyStateUninitialized;
+    ReadyState m_readyState = ReadyState::Uninitialized;
+    ReadyState m_readyStateBeforeLoad = ReadyState::Uninitialized;
     // Navigate calls whose start the engine has not reported yet.
     int m_programLoadsPending = 0;
     quint64 m_loadGeneration = 0; // bumped by every load start; stale measurements are dropped

@@ -49,10 +49,10 @@ int ReloadPeriodMs(int seconds)
     return int(std::min<qint64>(ms, std::numeric_limits<int>::max()));
 }
 
-bool AllPanesComplete(const QList<int> &readyStates)
+bool AllPanesComplete(const QList<ReadyState> &readyStates)
 {
-    constexpr int kComplete = 4;
-    return std::all_of(readyStates.begin(), readyStates.end(), [](int state) { return state == kComplete; });
+    return std::all_of(readyStates.begin(), readyStates.end(),
+                       [](ReadyState state) { return state == ReadyState::Complete; });
 }
 
 } // namespace tavrin

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/appstate.h"
+#include "browser/readystate.h"
 
 #include <QList>
 
@@ -27,7 +28,7 @@ RestoreStep StateAfterRestore(AppState kept);
 // timer can hold (a huge configured period would otherwise overflow into a timer that never runs).
 int ReloadPeriodMs(int seconds);
 
-// Whether every pane's ready state is complete (4), read in order and stopping at the first that is not.
-bool AllPanesComplete(const QList<int> &readyStates);
+// Whether every pane's ready state is complete, read in order and stopping at the first that is not.
+bool AllPanesComplete(const QList<ReadyState> &readyStates);
 
 } // namespace tavrin
