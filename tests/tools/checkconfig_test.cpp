@@ -1,11 +1,12 @@
 // The publisher's checker run as a program: exit codes, output and agreement with the client's loader.
-#include "settings/settings.h"
 #include "config/configloader.h"
+#include "settings/settings.h"
+#include "support/configfixture.h"
+#include "support/privatefolders.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -59,19 +60,15 @@ TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
     }
 }
 
-TEST(CheckConfigTool, AgreesWithTheLoaderOnEveryFixture)
+TEST(CheckConfigTool, PrintsTheLoadersVerdictOnEveryCase)
 {
-    const QDir dir(QStringLiteral(TAVRIN_SOURCE_DIR "/tests/data/config"));
-    const QStringList names = dir.entryList({ QStringLiteral("*.xml") }, QDir::Files);
-    ASSERT_GT(names.size(), 20);
-    for (const QString &name : names) {
-        SCOPED_TRACE(name.toStdString());
-        ClientConfig config;
-        QString reason;
-        const bool ok = LoadConfigurationFile(dir.filePath(name), config, &reason);
-        const Answer run = checkConfig(dir.filePath(name));
-        EXPECT_EQ(run.exitCode, ok ? 0 : 1);
-        EXPECT_EQ(run.out, ok ? QStringLiteral("accepted\n") : QStringLiteral("rejected: ") + reason + u'\n');
+    const QString path = test::PrivateFoldersListener::root() + QStringLiteral("/clientconfig.xml");
+    for (const test::ConfigCase &c : test::configCases()) {
+        SCOPED_TRACE(c.label.toStdString());
+        ASSERT_TRUE(test::writeFile(path, c.document));
+        const Answer run = checkConfig(path);
+        EXPECT_EQ(run.exitCode, c.verdict == QStringLiteral("accepted") ? 0 : 1);
+        EXPECT_EQ(run.out, c.verdict + u'\n');
     }
 }
 
