@@ -1,83 +1,39 @@
-// The publisher's checker run as a program: exit codes, output and agreement with the client's loader.
-#include "config/configloader.h"
+// check-config run as a program: its verdicts agree with the client's loader, and it reads the user's feeds.
 #include "settings/settings.h"
 #include "support/configfixture.h"
 #include "support/privatefolders.h"
-#include "support/testfiles.h"
-
-#include <gtest/gtest.h>
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/toolcases.h"
 
 using namespace tavrin;
 
-namespace {
-
-struct Answer {
-    int exitCode;
-    QString out;
-};
-
-Answer checkConfig(const QString &path)
+TEST(CheckConfigTool, AgreesWithTheLoaderAndExplainsUsage)
 {
-    const test::ToolRun run = test::runTool({ QStringLiteral("check-config"), path });
-    return { run.exitCode, QString::fromUtf8(run.out) };
-}
-
-QString fixture(const char *name)
-{
-    return test::fixturePath("config", name);
-}
-
-} // namespace
-
-TEST(CheckConfigTool, AcceptsRejectsAndExplainsUsage)
-{
-    const Answer shipped = checkConfig(QStringLiteral(TAVRIN_SOURCE_DIR "/res/clientconfig.xml"));
-    EXPECT_EQ(shipped.exitCode, 0) << qPrintable(shipped.out);
-    EXPECT_EQ(shipped.out, QStringLiteral("accepted\n"));
-
-    const Answer rejected = checkConfig(fixture("no_prefs_window"));
-    EXPECT_EQ(rejected.exitCode, 1);
-    EXPECT_EQ(rejected.out, QStringLiteral("rejected: prefs_window: add_user_rss_url is missing or empty\n"));
-
-    QTemporaryDir dir;
-    const QStringList wrong[] = {
-        {},
-        { QStringLiteral("check-config") },
-        { QStringLiteral("check-config"), fixture("good"), fixture("good") },
-        { QStringLiteral("check-configs"), fixture("good") },
-        { QStringLiteral("check-config"), dir.filePath(QStringLiteral("absent.xml")) },
-        { QStringLiteral("check-config"), dir.path() },
+    const auto check = [](const QString &path) { return QStringList { "check-config", path }; };
+    const QString good = test::fixturePath("config", "good");
+    const QString folder = test::PrivateFoldersListener::root();
+    std::vector<test::ToolCase> cases = {
+        { check(QStringLiteral(TAVRIN_SOURCE_DIR "/res/clientconfig.xml")), 0, "accepted\n" },
+        { {}, 2, "" },
+        { { "check-config" }, 2, "" },
+        { check(good) << good, 2, "" },
+        { { "check-configs", good }, 2, "" },
+        { check(folder + QStringLiteral("/absent.xml")), 2, "" },
+        { check(folder), 2, "" },
     };
-    for (const QStringList &args : wrong) {
-        SCOPED_TRACE(args.join(u' ').toStdString());
-        const test::ToolRun run = test::runTool(args);
-        EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_TRUE(run.err.contains("usage: tavrin-tool")) << run.err.toStdString();
-    }
-}
-
-TEST(CheckConfigTool, PrintsTheLoadersVerdictOnEveryCase)
-{
-    const QString path = test::PrivateFoldersListener::root() + QStringLiteral("/clientconfig.xml");
+    // Every configuration case of the loader's tests, written out: the tool prints the loader's verdict.
+    int n = 0;
     for (const test::ConfigCase &c : test::configCases()) {
-        SCOPED_TRACE(c.label.toStdString());
-        ASSERT_TRUE(test::writeFile(path, c.document));
-        const Answer run = checkConfig(path);
-        EXPECT_EQ(run.exitCode, c.verdict == QStringLiteral("accepted") ? 0 : 1);
-        EXPECT_EQ(run.out, c.verdict + u'\n');
+        const QString path = folder + QStringLiteral("/case%1.xml").arg(n++);
+        ASSERT_TRUE(test::writeFile(path, c.document)) << c.label.toStdString();
+        cases.push_back(
+            { check(path), c.verdict == QStringLiteral("accepted") ? 0 : 1, c.verdict.toUtf8() + '\n' });
     }
-}
+    test::expectToolRuns(cases);
 
-TEST(CheckConfigTool, ReadsTheUsersFeeds)
-{
-    ASSERT_EQ(checkConfig(fixture("good")).exitCode, 0);
+    // A feed of other media stored with an empty name makes every document fail, as in the client.
     ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("sin_nombre"), QString(),
                                     kOtherMediaKeyPath));
-    const Answer run = checkConfig(fixture("good"));
+    const test::ToolRun run = test::runTool(check(good));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("the user's feed \"sin_nombre\""))) << qPrintable(run.out);
+    EXPECT_TRUE(run.out.contains("the user's feed \"sin_nombre\"")) << run.out.toStdString();
 }

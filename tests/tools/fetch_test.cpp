@@ -1,67 +1,42 @@
-// fetch run as a program against a loopback server: the body on stdout and the exit code.
-#include "support/testfiles.h"
+// fetch run as a program against a loopback server: the body on stdout, the exit code, the cache.
 #include "support/testserver.h"
-
-#include <gtest/gtest.h>
-
-namespace {
-
-using tavrin::test::TestServer;
-
-tavrin::test::ToolRun runFetch(const QStringList &args)
-{
-    return tavrin::test::runTool(QStringList { QStringLiteral("fetch") } + args);
-}
+#include "support/toolcases.h"
 
 TEST(FetchTool, PrintsTheBodyTheClientReceives)
 {
-    TestServer server;
-    const std::string document = "<sections_news>uno</sections_news>";
-    server.serve("/plain", document, 200, "text/xml");
+    tavrin::test::TestServer server;
+    const std::string text = "<sections_news>uno</sections_news>";
+    const QByteArray document = QByteArray::fromStdString(text), nul("a\0b", 3);
+    server.serve("/plain", text, 200, "text/xml");
     server.serve("/missing", "gone", 404);
-    server.gzipFile("/news.xml.gz", document);
-    server.gzipEncoded("/encoded", document);
+    server.gzipFile("/news.xml.gz", text);
+    server.gzipEncoded("/encoded", text);
     server.serve("/empty", "");
-    server.serve("/nul", std::string("a\0b", 3), 200, "application/octet-stream");
-    struct Case {
-        QStringList args;
-        int exitCode;
-        QByteArray out;
+    server.serve("/nul", nul.toStdString(), 200, "application/octet-stream");
+    const auto fetch = [&](QStringList options, const char *path) {
+        return QStringList { "fetch" } << options << server.url(path);
     };
-    const Case cases[] = {
-        { { server.url("/plain") }, 0, QByteArray::fromStdString(document) },
-        { { "--reload", server.url("/plain") }, 0, QByteArray::fromStdString(document) },
-        { { server.url("/missing") }, 1, "" },
-        { { "--compressed", server.url("/missing") }, 1, "" },
-        { { "--compressed", server.url("/news.xml.gz") }, 0, QByteArray::fromStdString(document) },
-        { { server.url("/news.xml.gz") },
-          0,
-          QByteArray::fromStdString(tavrin::test::gzipCompress(document)) },
-        { { "--compressed", server.url("/encoded") }, 0, QByteArray::fromStdString(document) },
-        { { server.url("/empty") }, 0, "" },
-        { { "--compressed", server.url("/empty") }, 1, "" },
-        { { server.url("/nul") }, 0, QByteArray("a\0b", 3) },
-        { { "--compressed", "--reload", server.url("/nul") }, 0, QByteArray("a\0b", 3) },
-        { {}, 2, "" },
-        { { "--bogus", server.url("/plain") }, 2, "" },
-        { { server.url("/plain"), server.url("/plain") }, 2, "" },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.args.join(' ').toStdString());
-        const tavrin::test::ToolRun run = runFetch(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_EQ(run.out, c.out);
-    }
-}
+    tavrin::test::expectToolRuns({
+        { fetch({}, "/plain"), 0, document },
+        { fetch({ "--reload" }, "/plain"), 0, document },
+        { fetch({}, "/missing"), 1, "" },
+        { fetch({ "--compressed" }, "/missing"), 1, "" },
+        { fetch({ "--compressed" }, "/news.xml.gz"), 0, document },
+        { fetch({}, "/news.xml.gz"), 0, QByteArray::fromStdString(tavrin::test::gzipCompress(text)) },
+        { fetch({ "--compressed" }, "/encoded"), 0, document },
+        { fetch({}, "/empty"), 0, "" },
+        { fetch({ "--compressed" }, "/empty"), 1, "" },
+        { fetch({}, "/nul"), 0, nul },
+        { fetch({ "--compressed", "--reload" }, "/nul"), 0, nul },
+        { { "fetch" }, 2, "" },
+        { fetch({ "--bogus" }, "/plain"), 2, "" },
+        { fetch({ server.url("/plain") }, "/plain"), 2, "" },
+    });
 
-TEST(FetchTool, UnchangedDocumentsComeFromTheCacheAcrossRuns)
-{
-    TestServer server;
+    // An unchanged document comes from the cache of an earlier run; --reload asks for it whole.
     server.document("/config.xml", "<clientconfig/>");
-    EXPECT_EQ(runFetch({ server.url("/config.xml") }).out, "<clientconfig/>");
-    EXPECT_EQ(runFetch({ server.url("/config.xml") }).out, "<clientconfig/>");
-    EXPECT_EQ(runFetch({ "--reload", server.url("/config.xml") }).out, "<clientconfig/>");
+    tavrin::test::expectToolRuns({ { fetch({}, "/config.xml"), 0, "<clientconfig/>" },
+                                   { fetch({}, "/config.xml"), 0, "<clientconfig/>" },
+                                   { fetch({ "--reload" }, "/config.xml"), 0, "<clientconfig/>" } });
     EXPECT_EQ(server.statuses("/config.xml"), (std::vector<int> { 200, 304, 200 }));
 }
-
-} // namespace
