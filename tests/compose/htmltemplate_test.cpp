@@ -1,4 +1,4 @@
-// Template engine: the repetition idiom, alternating and misplaced blocks, malformed markers, helpers.
+// Template engine: the repetition idiom, misplaced and unused blocks, malformed markers, helpers.
 #include "compose/htmltemplate.h"
 #include "support/templatetext.h"
 #include "support/testfiles.h"
@@ -14,6 +14,7 @@ using namespace Qt::StringLiterals;
 using test::tmpl;
 
 // The idiom every page builder follows: one block copy per item, its field filled, list set, result taken.
+// (Two blocks taken in turn, as the sections page does, are covered by the composition tests.)
 QString buildList(const QString &templateText, const QStringList &titles)
 {
     HtmlTemplate page(templateText);
@@ -46,22 +47,6 @@ TEST(HtmlTemplate, RepetitionIdiom)
     };
     for (const auto &c : cases)
         EXPECT_EQ(buildList(tmpl(c.text), c.titles), tmpl(c.result)) << c.label;
-}
-
-TEST(HtmlTemplate, AlternatingBlocksAndUnusedOnes)
-{
-    HtmlTemplate page(
-        tmpl("<div>{SECTIONS}</div>@BLOCK_SECTION@[{name}]@BLOCK_SECTION@@BLOCK_SELECTED@<b>{name}</b>"
-             "@BLOCK_SELECTED@@BLOCK_UNUSED@never@BLOCK_UNUSED@<i>{footer}</i>"));
-    QString items;
-    for (const QString &name : { u"Portada"_s, u"Deportes"_s, u"Cultura y ocio"_s }) {
-        QString copy = page.GetBlock(name == u"Deportes"_s ? u"BLOCK_SELECTED"_s : u"BLOCK_SECTION"_s);
-        FillValue(copy, u"name"_s, ToNbsp(name));
-        items += copy;
-    }
-    page.SetValue(u"SECTIONS"_s, items);
-    EXPECT_EQ(page.GetResult(),
-              tmpl("<div>[Portada]<b>Deportes</b>[Cultura&nbsp;y&nbsp;ocio]</div><i>{footer}</i>"));
 }
 
 TEST(HtmlTemplate, PlaceholdersAreFilledEverywhereAndValuesStayAsGiven)
