@@ -10,6 +10,8 @@
 namespace tavrin {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QImage imageOf(const QIcon &icon)
 {
     return icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -17,45 +19,33 @@ QImage imageOf(const QIcon &icon)
 
 TEST(LoadAppIcon, PrefersTheCachedImageAndFallsBackToTheBuiltInIcon)
 {
-    for (int index = 0; index < 3; ++index)
-        ASSERT_FALSE(BuiltInIcon(index).isNull()) << index;
-    EXPECT_NE(imageOf(BuiltInIcon(1)), imageOf(BuiltInIcon(2)));
+    const IconId app = IconId::App, taskbar = IconId::Taskbar, disabled = IconId::TaskbarDisabled;
+    for (const IconId id : { app, taskbar, disabled })
+        ASSERT_FALSE(BuiltInIcon(id).isNull()) << int(id);
+    EXPECT_NE(imageOf(BuiltInIcon(taskbar)), imageOf(BuiltInIcon(disabled)));
 
     ClientConfig config;
-    config.images[QStringLiteral("tavrin_taskbar_icon")]
-        = ConfigImage { QStringLiteral("tavrin_taskbar_icon"), 0,
-                        QStringLiteral("http://x.example/tray.png") };
-    config.images[QStringLiteral("tavrin_taskbar_disabled_icon")]
-        = ConfigImage { QStringLiteral("tavrin_taskbar_disabled_icon"), 0,
-                        QStringLiteral("http://x.example/off.png") };
+    for (const QString &id : { u"tavrin_taskbar_icon"_s, u"tavrin_taskbar_disabled_icon"_s })
+        config.images[id] = ConfigImage { id, 0, u"http://x.example/"_s + id + u".png"_s };
+    EXPECT_EQ(imageOf(LoadAppIcon(config, taskbar)), imageOf(BuiltInIcon(taskbar))); // not downloaded yet
 
     QImage green(32, 32, QImage::Format_ARGB32);
     green.fill(QColor(0, 200, 0));
+    ASSERT_TRUE(EnsureDirectory(DataFolder() + u"images/"_s));
+    ASSERT_TRUE(green.save(ImagePath(config.images.at(u"tavrin_taskbar_icon"_s))));
+    ASSERT_TRUE(
+        WriteBinaryFile(ImagePath(config.images.at(u"tavrin_taskbar_disabled_icon"_s)), "not an image"));
 
-    // Image 1 not downloaded yet: built-in.
-    EXPECT_EQ(imageOf(LoadAppIcon(config, 1)), imageOf(BuiltInIcon(1)));
-
-    ASSERT_TRUE(EnsureDirectory(DataFolder() + QStringLiteral("images/")));
-    ASSERT_TRUE(green.save(ImagePath(config.images.at(QStringLiteral("tavrin_taskbar_icon")))));
-    ASSERT_TRUE(WriteBinaryFile(ImagePath(config.images.at(QStringLiteral("tavrin_taskbar_disabled_icon"))),
-                                QByteArrayLiteral("not an image")));
-
-    struct Case {
-        const char *name;
-        int index;
-        QImage expected;
+    // The cached image; an unreadable file, no such image, an index out of range: built-in.
+    const std::pair<IconId, QImage> cases[] = {
+        { taskbar, green },
+        { disabled, imageOf(BuiltInIcon(disabled)) },
+        { app, imageOf(BuiltInIcon(app)) },
+        { IconId(5), imageOf(BuiltInIcon(app)) },
+        { IconId(-1), imageOf(BuiltInIcon(app)) },
     };
-    const Case cases[] = {
-        { "cached image", 1, green },
-        { "unreadable file", 2, imageOf(BuiltInIcon(2)) },
-        { "no such image in the configuration", 0, imageOf(BuiltInIcon(0)) },
-        { "index out of range", 5, imageOf(BuiltInIcon(0)) },
-        { "negative index", -1, imageOf(BuiltInIcon(0)) },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(imageOf(LoadAppIcon(config, c.index)), c.expected);
-    }
+    for (const auto &[id, expected] : cases)
+        EXPECT_EQ(imageOf(LoadAppIcon(config, id)), expected) << int(id);
 }
 
 } // namespace

@@ -8,39 +8,28 @@
 namespace tavrin {
 namespace {
 
-TEST(MainWindowState, AllPanesComplete)
+TEST(MainWindowState, AllPanesCompleteAndReloadPeriods)
 {
-    const struct {
-        QList<int> states;
-        bool complete;
-    } cases[] = {
-        { { 4, 4, 4, 4, 4 }, true },  { { 4, 4, 4, 4 }, true },     { { 4, 1, 4, 4, 4 }, false },
-        { { 4, 4, 4, 4, 0 }, false }, { { 0, 0, 0, 0, 0 }, false },
+    const ReadyState done = ReadyState::Complete, loading = ReadyState::Loading,
+                     none = ReadyState::Uninitialized;
+    const std::pair<QList<ReadyState>, bool> panes[] = {
+        { { done, done, done, done, done }, true },
+        { { done, done, done, done }, true },
+        { { done, loading, done, done, done }, false },
+        { { done, done, done, done, none }, false },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::vector<int>(c.states.begin(), c.states.end())));
-        EXPECT_EQ(AllPanesComplete(c.states), c.complete);
+    for (const auto &[states, complete] : panes) {
+        SCOPED_TRACE(states.size());
+        EXPECT_EQ(AllPanesComplete(states), complete);
     }
-}
 
-TEST(MainWindowState, ReloadPeriodMs)
-{
-    const struct {
-        int seconds;
-        int ms;
-    } cases[] = {
-        { 30, 30000 },
-        { 1, 1000 },
-        { 0, 1000 },
-        { -5, 1000 },
-        { 2147483, 2147483000 },
-        { 2147484, std::numeric_limits<int>::max() }, // 2147484000 ms no longer fits a timer
-        { std::numeric_limits<int>::max(), std::numeric_limits<int>::max() },
+    // At least a second; 2147484000 ms no longer fits a timer.
+    constexpr int kMax = std::numeric_limits<int>::max();
+    const std::pair<int, int> periods[] = {
+        { 30, 30000 }, { 0, 1000 }, { 2147483, 2147483000 }, { 2147484, kMax }, { kMax, kMax },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.seconds);
-        EXPECT_EQ(ReloadPeriodMs(c.seconds), c.ms);
-    }
+    for (const auto &[seconds, ms] : periods)
+        EXPECT_EQ(ReloadPeriodMs(seconds), ms) << seconds;
 }
 
 } // namespace

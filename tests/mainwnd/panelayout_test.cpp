@@ -16,85 +16,60 @@ namespace tavrin {
 namespace {
 
 const QSize kWindow(400, 600);
-constexpr int kFrame = 3;
+const std::optional<QSize> kUnmeasured;
 const std::optional<QRect> kKeep;
+
+// A page measured at the inner width of the window with a 3-pixel frame, and a pane inside that frame.
+std::optional<QSize> page(int height, int width = 394)
+{
+    return QSize(width, height);
+}
+
+QRect pane(int y, int height, int width = 394)
+{
+    return QRect(3, y, width, height);
+}
 
 TEST(LayoutPanes, StacksThePanesFromTheirMeasurements)
 {
-    struct Case {
+    const struct {
         const char *name;
         int frame;
-        PaneMeasures measures;
-        bool showLoading;
-        PaneRects expected;
+        std::optional<QSize> sections, urgent, ads;
+        bool urgentBodyEmpty, showLoading;
+        std::optional<QRect> sectionsPane, urgentPane, newsPane, loadingPane, adsPane;
+    } cases[] = {
+        { "all measured, running", 3, page(50), page(30), page(40), false, false, pane(3, 50), pane(53, 30),
+          pane(83, 474), kHiddenPane, pane(557, 40) },
+        { "empty urgent body: the news pane starts under the sections", 3, page(50), kUnmeasured, page(40),
+          true, false, pane(3, 50), kHiddenPane, pane(53, 504), kHiddenPane, pane(557, 40) },
+        { "refreshing: the loading pane takes the news pane's place", 3, page(50), page(30), page(40), false,
+          true, pane(3, 50), pane(53, 30), kHiddenPane, pane(83, 474), pane(557, 40) },
+        { "content taller than the window: the middle pane gets nothing", 3, page(300), page(300), page(100),
+          false, false, pane(3, 300), pane(303, 300), pane(603, 0), kHiddenPane, pane(497, 100) },
+        { "no borders: the panes start at the corner", 0, page(50, 400), page(30, 400), page(40, 400), false,
+          false, QRect(0, 0, 400, 50), QRect(0, 50, 400, 30), QRect(0, 80, 400, 480), kHiddenPane,
+          QRect(0, 560, 400, 40) },
+        { "a narrower sections page narrows the other panes", 3, page(50, 300), page(30), page(40), false,
+          false, pane(3, 50), pane(53, 30, 300), pane(83, 474, 300), kHiddenPane, pane(557, 40, 300) },
+        { "a wider sections page is held to the window", 3, page(50, 900), page(30), page(40), false, false,
+          pane(3, 50), pane(53, 30), pane(83, 474), kHiddenPane, pane(557, 40) },
+        { "sections not measured: nothing moves", 3, kUnmeasured, page(30), page(40), false, false, kKeep,
+          kKeep, kKeep, kKeep, kKeep },
+        { "urgent page not measured: only the sections pane moves", 3, page(50), kUnmeasured, page(40), false,
+          false, pane(3, 50), kKeep, kKeep, kKeep, kKeep },
+        { "ads page not measured: sections and urgent move", 3, page(50), page(30), kUnmeasured, false, false,
+          pane(3, 50), pane(53, 30), kKeep, kKeep, kKeep },
     };
-    const Case cases[] = {
-        { "all measured, running",
-          kFrame,
-          { QSize(394, 50), QSize(394, 30), QSize(394, 40), false },
-          false,
-          { QRect(3, 3, 394, 50), QRect(3, 53, 394, 30), QRect(3, 83, 394, 474), kHiddenPane,
-            QRect(3, 557, 394, 40) } },
-        { "empty urgent body: the news pane starts under the sections",
-          kFrame,
-          { QSize(394, 50), std::nullopt, QSize(394, 40), true },
-          false,
-          { QRect(3, 3, 394, 50), kHiddenPane, QRect(3, 53, 394, 504), kHiddenPane,
-            QRect(3, 557, 394, 40) } },
-        { "refreshing: the loading pane takes the news pane's place",
-          kFrame,
-          { QSize(394, 50), QSize(394, 30), QSize(394, 40), false },
-          true,
-          { QRect(3, 3, 394, 50), QRect(3, 53, 394, 30), kHiddenPane, QRect(3, 83, 394, 474),
-            QRect(3, 557, 394, 40) } },
-        { "content taller than the window: the middle pane gets nothing",
-          kFrame,
-          { QSize(394, 300), QSize(394, 300), QSize(394, 100), false },
-          false,
-          { QRect(3, 3, 394, 300), QRect(3, 303, 394, 300), QRect(3, 603, 394, 0), kHiddenPane,
-            QRect(3, 497, 394, 100) } },
-        { "no borders: the panes start at the corner",
-          0,
-          { QSize(400, 50), QSize(400, 30), QSize(400, 40), false },
-          false,
-          { QRect(0, 0, 400, 50), QRect(0, 50, 400, 30), QRect(0, 80, 400, 480), kHiddenPane,
-            QRect(0, 560, 400, 40) } },
-        { "a narrower sections page narrows the other panes",
-          kFrame,
-          { QSize(300, 50), QSize(394, 30), QSize(394, 40), false },
-          false,
-          { QRect(3, 3, 394, 50), QRect(3, 53, 300, 30), QRect(3, 83, 300, 474), kHiddenPane,
-            QRect(3, 557, 300, 40) } },
-        { "a wider sections page is held to the window",
-          kFrame,
-          { QSize(900, 50), QSize(394, 30), QSize(394, 40), false },
-          false,
-          { QRect(3, 3, 394, 50), QRect(3, 53, 394, 30), QRect(3, 83, 394, 474), kHiddenPane,
-            QRect(3, 557, 394, 40) } },
-        { "sections not measured: nothing moves",
-          kFrame,
-          { std::nullopt, QSize(394, 30), QSize(394, 40), false },
-          false,
-          { kKeep, kKeep, kKeep, kKeep, kKeep } },
-        { "urgent page not measured: only the sections pane moves",
-          kFrame,
-          { QSize(394, 50), std::nullopt, QSize(394, 40), false },
-          false,
-          { QRect(3, 3, 394, 50), kKeep, kKeep, kKeep, kKeep } },
-        { "ads page not measured: sections and urgent move",
-          kFrame,
-          { QSize(394, 50), QSize(394, 30), std::nullopt, false },
-          false,
-          { QRect(3, 3, 394, 50), QRect(3, 53, 394, 30), kKeep, kKeep, kKeep } },
-    };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const PaneRects rects = LayoutPanes(kWindow, c.frame, c.measures, c.showLoading);
-        EXPECT_EQ(rects.sections, c.expected.sections);
-        EXPECT_EQ(rects.urgent, c.expected.urgent);
-        EXPECT_EQ(rects.news, c.expected.news);
-        EXPECT_EQ(rects.loading, c.expected.loading);
-        EXPECT_EQ(rects.ads, c.expected.ads);
+        const PaneRects rects = LayoutPanes(
+            kWindow, c.frame, { c.sections, c.urgent, c.ads, c.urgentBodyEmpty }, c.showLoading);
+        EXPECT_EQ(rects.sections, c.sectionsPane);
+        EXPECT_EQ(rects.urgent, c.urgentPane);
+        EXPECT_EQ(rects.news, c.newsPane);
+        EXPECT_EQ(rects.loading, c.loadingPane);
+        EXPECT_EQ(rects.ads, c.adsPane);
     }
 }
 
@@ -102,35 +77,28 @@ TEST(FrameWidth, SumsTheBorders)
 {
     EXPECT_EQ(FrameWidth({}), 0);
     EXPECT_EQ(FrameWidth({ Border { 0x0000FF, 2 }, Border { 0xFFFFFF, 1 } }), 3);
-    EXPECT_EQ(FrameWidth({ Border { 0x0000FF, -5 }, Border { 0xFFFFFF, 4 } }),
-              4); // a negative width adds nothing
+    EXPECT_EQ(FrameWidth({ Border { 0x0000FF, -5 }, Border { 0xFFFFFF, 4 } }), 4); // negative adds nothing
     constexpr int kMax = std::numeric_limits<int>::max();
     EXPECT_EQ(FrameWidth({ Border { 0, kMax }, Border { 0, kMax }, Border { 0, 3 } }), kMax / 4)
         << "huge widths saturate instead of overflowing";
     // A frame that wide leaves no inner area, and the arithmetic built on it stays in range.
     const int b = FrameWidth({ Border { 0, kMax } });
-    EXPECT_EQ(HitTestFrame(QPoint(200, 300), QSize(400, 600), b), HTTOPLEFT);
-    const PaneRects rects = LayoutPanes(
-        QSize(400, 600), b, PaneMeasures { QSize(400, 50), QSize(400, 20), QSize(400, 30), false }, false);
+    EXPECT_EQ(HitTestFrame(QPoint(200, 300), kWindow, b), HTTOPLEFT);
+    const PaneRects rects = LayoutPanes(kWindow, b, { page(50, 400), page(20, 400), page(30, 400) }, false);
     ASSERT_TRUE(rects.sections && rects.news);
     EXPECT_EQ(rects.news->height(), 0);
 }
 
 TEST(PlaceMainWindow, RestoresOrCentres)
 {
-    const QSize design(400, 600);
     const QRect workArea(0, 0, 1920, 1040);
-    const QList<QRect> screens { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
     const QRect centred(760, 220, 400, 600);
-    struct Case {
+    const struct {
         const char *name;
         std::optional<QRect> saved;
-        QRect workArea;
-        QRect expected;
-    };
-    const Case cases[] = {
+        QRect workArea, expected;
+    } cases[] = {
         { "nothing saved", std::nullopt, workArea, centred },
-        { "saved and big enough", QRect(100, 50, 500, 700), workArea, QRect(100, 50, 500, 700) },
         { "saved exactly the design size", QRect(10, 10, 400, 600), workArea, QRect(10, 10, 400, 600) },
         { "saved narrower than the design", QRect(100, 50, 399, 700), workArea, centred },
         { "saved lower than the design", QRect(100, 50, 500, 599), workArea, centred },
@@ -139,70 +107,56 @@ TEST(PlaceMainWindow, RestoresOrCentres)
         { "saved off every screen", QRect(5000, 100, 400, 600), workArea, centred },
         { "work area beside a left panel: offsets from the screen origin", std::nullopt,
           QRect(40, 0, 1880, 1040), QRect(740, 220, 400, 600) },
-        { "odd remainder truncates", std::nullopt, QRect(0, 0, 1921, 1041), QRect(760, 220, 400, 600) },
+        { "odd remainder truncates", std::nullopt, QRect(0, 0, 1921, 1041), centred },
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(PlaceMainWindow(c.saved, design, c.workArea, screens), c.expected);
+    for (const auto &c : cases) {
+        EXPECT_EQ(PlaceMainWindow(c.saved, kWindow, c.workArea,
+                                  { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) }),
+                  c.expected)
+            << c.name;
     }
 }
 
 TEST(ApplyMinimumSize, TheDraggedEdgeGivesWay)
 {
-    const QSize minimum(400, 300);
     const QRect small(100, 100, 350, 250); // right 450, bottom 350 (exclusive)
-    struct Case {
-        const char *name;
+    const struct {
         QRect proposed;
         Qt::Edges dragged;
         QRect expected;
+    } cases[] = {
+        { small, Qt::TopEdge | Qt::LeftEdge, QRect(50, 50, 400, 300) },
+        { small, Qt::BottomEdge | Qt::RightEdge, QRect(100, 100, 400, 300) },
+        { QRect(100, 100, 350, 500), Qt::LeftEdge, QRect(50, 100, 400, 500) }, // only too narrow
+        { QRect(100, 100, 800, 500), Qt::LeftEdge, QRect(100, 100, 800, 500) }, // large enough
     };
-    const Case cases[] = {
-        { "left", small, Qt::LeftEdge, QRect(50, 100, 400, 300) },
-        { "right", small, Qt::RightEdge, QRect(100, 100, 400, 300) },
-        { "top", small, Qt::TopEdge, QRect(100, 50, 400, 300) },
-        { "bottom", small, Qt::BottomEdge, QRect(100, 100, 400, 300) },
-        { "top-left", small, Qt::TopEdge | Qt::LeftEdge, QRect(50, 50, 400, 300) },
-        { "top-right", small, Qt::TopEdge | Qt::RightEdge, QRect(100, 50, 400, 300) },
-        { "bottom-left", small, Qt::BottomEdge | Qt::LeftEdge, QRect(50, 100, 400, 300) },
-        { "bottom-right", small, Qt::BottomEdge | Qt::RightEdge, QRect(100, 100, 400, 300) },
-        { "only too narrow", QRect(100, 100, 350, 500), Qt::LeftEdge, QRect(50, 100, 400, 500) },
-        { "large enough", QRect(100, 100, 800, 500), Qt::LeftEdge, QRect(100, 100, 800, 500) },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ApplyMinimumSize(c.proposed, c.dragged, minimum), c.expected);
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(ApplyMinimumSize(c.proposed, c.dragged, QSize(400, 300)), c.expected) << c.dragged.toInt();
 }
 
 TEST(HitTestFrame, BandsAreTheFrameWidthDeep)
 {
-    struct Case {
-        QPoint point;
-        int frame;
+    const struct {
+        int x, y, frame;
         HitCode expected;
         Qt::Edges edges;
+    } cases[] = {
+        { 2, 2, 3, HTTOPLEFT, Qt::TopEdge | Qt::LeftEdge },
+        { 3, 3, 3, HitNowhere, {} },
+        { 397, 2, 3, HTTOPRIGHT, Qt::TopEdge | Qt::RightEdge },
+        { 396, 1, 3, HTTOP, Qt::TopEdge },
+        { 0, 599, 3, HTBOTTOMLEFT, Qt::BottomEdge | Qt::LeftEdge },
+        { 399, 597, 3, HTBOTTOMRIGHT, Qt::BottomEdge | Qt::RightEdge },
+        { 200, 597, 3, HTBOTTOM, Qt::BottomEdge },
+        { 200, 596, 3, HitNowhere, {} },
+        { 2, 300, 3, HTLEFT, Qt::LeftEdge },
+        { 397, 300, 3, HTRIGHT, Qt::RightEdge },
+        { 396, 300, 3, HitNowhere, {} },
+        { 0, 0, 0, HitNowhere, {} }, // no borders, no bands
     };
-    const Case cases[] = {
-        { { 0, 0 }, 3, HTTOPLEFT, Qt::TopEdge | Qt::LeftEdge },
-        { { 2, 2 }, 3, HTTOPLEFT, Qt::TopEdge | Qt::LeftEdge },
-        { { 3, 3 }, 3, HitNowhere, {} },
-        { { 399, 0 }, 3, HTTOPRIGHT, Qt::TopEdge | Qt::RightEdge },
-        { { 397, 2 }, 3, HTTOPRIGHT, Qt::TopEdge | Qt::RightEdge },
-        { { 396, 1 }, 3, HTTOP, Qt::TopEdge },
-        { { 0, 599 }, 3, HTBOTTOMLEFT, Qt::BottomEdge | Qt::LeftEdge },
-        { { 399, 597 }, 3, HTBOTTOMRIGHT, Qt::BottomEdge | Qt::RightEdge },
-        { { 200, 597 }, 3, HTBOTTOM, Qt::BottomEdge },
-        { { 200, 596 }, 3, HitNowhere, {} },
-        { { 2, 300 }, 3, HTLEFT, Qt::LeftEdge },
-        { { 397, 300 }, 3, HTRIGHT, Qt::RightEdge },
-        { { 396, 300 }, 3, HitNowhere, {} },
-        { { 0, 0 }, 0, HitNowhere, {} }, // no borders, no bands
-        { { 399, 599 }, 0, HitNowhere, {} },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y() << " frame " << c.frame);
-        const HitCode code = HitTestFrame(c.point, kWindow, c.frame);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " frame " << c.frame);
+        const HitCode code = HitTestFrame(QPoint(c.x, c.y), kWindow, c.frame);
         EXPECT_EQ(code, c.expected);
         EXPECT_EQ(EdgesForHitCode(code), c.edges);
     }
@@ -210,21 +164,17 @@ TEST(HitTestFrame, BandsAreTheFrameWidthDeep)
 
 TEST(IsInTitleArea, TheRightEdgeMovesWithTheExtraWidth)
 {
-    const ConfigRect title { 10, 5, 110, 25 };
-    struct Case {
-        QPoint point;
-        int windowWidth;
+    const struct {
+        int x, y, windowWidth;
         bool expected;
+    } cases[] = {
+        { 10, 5, 400, true },   { 109, 24, 400, true },  { 110, 10, 400, false },
+        { 9, 10, 400, false },  { 50, 25, 400, false },  { 50, 4, 400, false },
+        { 209, 10, 500, true }, { 210, 10, 500, false }, { 10, 10, 500, true },
     };
-    const Case cases[] = {
-        { { 10, 5 }, 400, true },   { { 109, 24 }, 400, true },  { { 110, 10 }, 400, false },
-        { { 9, 10 }, 400, false },  { { 50, 25 }, 400, false },  { { 50, 4 }, 400, false },
-        { { 209, 10 }, 500, true }, { { 210, 10 }, 500, false }, { { 10, 10 }, 500, true },
-        { { 50, 25 }, 500, false },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y() << " width " << c.windowWidth);
-        EXPECT_EQ(IsInTitleArea(c.point, title, c.windowWidth, 400), c.expected);
+    for (const auto &c : cases) {
+        EXPECT_EQ(IsInTitleArea(QPoint(c.x, c.y), { 10, 5, 110, 25 }, c.windowWidth, 400), c.expected)
+            << c.x << "," << c.y << " width " << c.windowWidth;
     }
 }
 
@@ -233,7 +183,6 @@ TEST(GripEdges, OnlyTheDiagonalResizeCursorIsAGrip)
     EXPECT_EQ(GripEdges(Qt::SizeFDiagCursor), Qt::BottomEdge | Qt::RightEdge);
     EXPECT_EQ(GripEdges(Qt::SizeBDiagCursor), Qt::Edges());
     EXPECT_EQ(GripEdges(Qt::ArrowCursor), Qt::Edges());
-    EXPECT_EQ(GripEdges(Qt::PointingHandCursor), Qt::Edges());
 }
 
 } // namespace

@@ -1,208 +1,149 @@
 // Pane pages against the real engine: composed local pages, their clean-up, encoding and file access.
 #include "base/files.h"
 #include "base/paths.h"
-#include "browser/webbrowser2.h"
 #include "compose/htmltemplate.h"
 #include "mainwnd/panepages.h"
+#include "support/templatetext.h"
 #include "support/testfiles.h"
-#include "support/testserver.h"
-#include "support/waituntil.h"
+#include "support/webpane.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
+#include <functional>
 
 namespace tavrin {
 namespace {
 
-using test::TestServer;
-using test::waitUntil;
-
-constexpr int kLoadTimeoutMs = 20000;
-
+using namespace Qt::StringLiterals;
 using test::readFile;
+using test::servePage;
+using PanePagesTest = test::WebPaneTest;
 
-class PanePagesTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        pane = std::make_unique<CWebBrowser2>(QStringLiteral("sections"), PaneFlags { true, true });
-        pane->resize(300, 200);
-        pane->show();
-        QObject::connect(pane.get(), &CWebBrowser2::DocumentComplete, pane.get(),
-                         [this](CWebBrowser2 *, const QUrl &url) { completed.push_back(url); });
-    }
-
-    bool waitComplete(const QUrl &url)
-    {
-        return waitUntil([&] { return !completed.empty() && completed.back() == url; }, kLoadTimeoutMs);
-    }
-
-    QVariant evaluate(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        pane->page()->runJavaScript(script, [&](const QVariant &value) {
-            result = value;
-            done = true;
-        });
-        EXPECT_TRUE(waitUntil([&] { return done; }, kLoadTimeoutMs));
-        return result;
-    }
-
-    LocalPageKeeper *keeper() const { return pane->findChild<LocalPageKeeper *>(); }
-
-    std::unique_ptr<CWebBrowser2> pane;
-    std::vector<QUrl> completed;
-};
+LocalPageKeeper *keeperOf(const CWebBrowser2 *pane)
+{
+    return pane->findChild<LocalPageKeeper *>();
+}
 
 TEST_F(PanePagesTest, EachPaneDeletesThePageItReplacesOnceTheNewOneHasLoaded)
 {
-    const QString first = ShowLocalPage(pane.get(), QStringLiteral("<p>one</p>"));
+    const QString first = ShowLocalPage(pane.get(), u"<p>one</p>"_s);
     ASSERT_FALSE(first.isEmpty());
     EXPECT_TRUE(first.startsWith(TempFolder()));
-    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(first))));
-    EXPECT_EQ(keeper()->currentPage(), first);
+    ASSERT_TRUE(waitCompleted(QUrl(ToFileUrl(first))));
+    EXPECT_EQ(keeperOf(pane.get())->currentPage(), first);
 
     // Two pages in a row: the one overtaken before it showed goes as well.
-    const QString second = ShowLocalPage(pane.get(), QStringLiteral("<p>two</p>"));
-    const QString third = ShowLocalPage(pane.get(), QStringLiteral("<p>three</p>"));
+    const QString second = ShowLocalPage(pane.get(), u"<p>two</p>"_s);
+    const QString third = ShowLocalPage(pane.get(), u"<p>three</p>"_s);
     EXPECT_NE(second, third);
-    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(third))));
+    ASSERT_TRUE(waitCompleted(QUrl(ToFileUrl(third))));
     EXPECT_FALSE(FileExists(first));
     EXPECT_FALSE(FileExists(second));
     EXPECT_TRUE(FileExists(third));
-    EXPECT_EQ(keeper()->currentPage(), third);
-    EXPECT_TRUE(keeper()->pendingPages().isEmpty());
+    EXPECT_EQ(keeperOf(pane.get())->currentPage(), third);
+    EXPECT_TRUE(keeperOf(pane.get())->pendingPages().isEmpty());
 
     // An address replaces the local page too.
-    pane->Navigate(QStringLiteral("about:blank"));
-    ASSERT_TRUE(waitComplete(QUrl(QStringLiteral("about:blank"))));
+    pane->Navigate(u"about:blank"_s);
+    ASSERT_TRUE(waitCompleted(QUrl(u"about:blank"_s)));
     EXPECT_FALSE(FileExists(third));
-    EXPECT_EQ(keeper()->currentPage(), QString());
+    EXPECT_EQ(keeperOf(pane.get())->currentPage(), QString());
     EXPECT_TRUE(ListFiles(TempFolder()).isEmpty());
 }
 
 TEST_F(PanePagesTest, AnUnwritablePageShowsABlankPageAndNoFolderListing)
 {
-    const QString first = ShowLocalPage(pane.get(), QStringLiteral("<p id=\"t\">one</p>"));
-    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(first))));
-
+    ASSERT_TRUE(waitCompleted(QUrl(ToFileUrl(ShowLocalPage(pane.get(), u"<p>one</p>"_s)))));
     // A link in place of the temporary folder is refused, so no page can be written.
     const QString folder = TempFolder().chopped(1);
-    const QString elsewhere = DataFolder() + QStringLiteral("elsewhere");
+    const QString elsewhere = DataFolder() + u"elsewhere"_s;
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_TRUE(QDir(folder).removeRecursively());
     ASSERT_TRUE(QFile::link(elsewhere, folder));
     ASSERT_TRUE(TempFolder().isEmpty());
 
-    EXPECT_EQ(ShowLocalPage(pane.get(), QStringLiteral("<p>two</p>")), QString());
-    ASSERT_TRUE(waitComplete(QUrl(QStringLiteral("about:blank"))));
-    EXPECT_EQ(evaluate(QStringLiteral("document.body ? document.body.innerText : ''")).toString(), QString());
-    EXPECT_EQ(keeper()->currentPage(), QString());
+    EXPECT_EQ(ShowLocalPage(pane.get(), u"<p>two</p>"_s), QString());
+    ASSERT_TRUE(waitCompleted(QUrl(u"about:blank"_s)));
+    EXPECT_EQ(evaluate(u"document.body ? document.body.innerText : ''"_s).toString(), QString());
+    EXPECT_EQ(keeperOf(pane.get())->currentPage(), QString());
     EXPECT_TRUE(QDir(elsewhere).entryList(QDir::Files).isEmpty());
     QFile::remove(folder);
 }
 
-TEST_F(PanePagesTest, PagesAreUtf8WithAByteOrderMarkWhateverTheTemplateDeclares)
+TEST_F(PanePagesTest, PagesAreUtf8AndReachRemoteResourcesButNoOtherLocalFile)
 {
-    const QString html = QStringLiteral(
-        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\"></head>"
-        "<body><p id=\"t\">España, canción</p></body></html>");
-    const QString path = ShowLocalPage(pane.get(), html);
-    const QByteArray bytes = readFile(path);
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    EXPECT_EQ(bytes.mid(3), html.toUtf8());
-    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(path))));
-    EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('t').textContent")).toString(),
-              QStringLiteral("España, canción"));
-}
-
-TEST_F(PanePagesTest, LocalPagesReachRemoteResourcesButNoOtherLocalFile)
-{
-    TestServer server;
     const QByteArray png = readFile(QStringLiteral(TAVRIN_SOURCE_DIR "/res/icons/tavrin.png"));
     ASSERT_TRUE(png.startsWith("\x89PNG"));
     server.route("/img.png", [png](const httplib::Request &, httplib::Response &response) {
         response.set_header("Connection", "close");
         response.set_content(png.toStdString(), "image/png");
     });
-    const QString local = DataFolder() + QStringLiteral("private.png");
+    const QString local = DataFolder() + u"private.png"_s;
     ASSERT_TRUE(WriteBinaryFile(local, png));
 
+    // Written with a byte-order mark, so a template that declares another charset still shows right.
     const QString html
-        = QStringLiteral("<html><body><img id=\"remote\" src=\"%1\"><img id=\"local\" src=\"%2\">"
-                         "</body></html>")
-              .arg(server.url("/img.png"), QUrl::fromLocalFile(local).toString());
+        = u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">"
+          "</head><body><p id=\"t\">España, canción</p><img id=\"remote\" src=\"%1\">"
+          "<img id=\"local\" src=\"%2\"></body></html>"_s.arg(server.url("/img.png"),
+                                                              QUrl::fromLocalFile(local).toString());
     const QString path = ShowLocalPage(pane.get(), html);
-    ASSERT_TRUE(waitComplete(QUrl(ToFileUrl(path))));
-    EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('remote').naturalWidth")).toInt(), 32);
-    EXPECT_EQ(evaluate(QStringLiteral("document.getElementById('local').naturalWidth")).toInt(), 0);
+    EXPECT_EQ(readFile(path), "\xEF\xBB\xBF" + html.toUtf8());
+    ASSERT_TRUE(waitCompleted(QUrl(ToFileUrl(path))));
+    EXPECT_EQ(evaluate(u"document.getElementById('t').textContent"_s).toString(), u"España, canción"_s);
+    EXPECT_EQ(evaluate(u"document.getElementById('remote').naturalWidth"_s).toInt(), 32);
+    EXPECT_EQ(evaluate(u"document.getElementById('local').naturalWidth"_s).toInt(), 0);
     EXPECT_EQ(server.hits("/img.png"), 1);
 }
 
 TEST_F(PanePagesTest, PaneOperationsLoadWhatTheConfigurationNames)
 {
-    TestServer server;
-    for (const char *path : { "/news/5/51/", "/urgent", "/loading" }) {
-        server.route(path, [](const httplib::Request &request, httplib::Response &response) {
-            response.set_header("Connection", "close");
-            response.set_content("<html><body>" + request.path + "</body></html>", "text/html");
-        });
-    }
+    for (const char *path : { "/news/5/51/", "/urgent", "/loading" })
+        servePage(server, path, std::string("<html><body>") + path + "</body></html>");
     ClientConfig config;
-    config.header_html
-        = QStringLiteral("<ul><!-- {SECTIONS} --></ul><!-- @ BLOCK_SECTION @ --><li>"
-                         "<!-- {section_name} --></li><!-- @ BLOCK_SECTION @ -->"
-                         "<!-- @ BLOCK_SELECTED_SECTION @ --><li class=\"on\"><!-- {section_name} -->"
-                         "</li><!-- @ BLOCK_SELECTED_SECTION @ -->");
+    config.header_html = test::tmpl("<ul>{SECTIONS}</ul>@BLOCK_SECTION@<li>{section_name}</li>@BLOCK_SECTION@"
+                                    "@BLOCK_SELECTED_SECTION@<li class=\"on\">{section_name}</li>"
+                                    "@BLOCK_SELECTED_SECTION@");
     config.sections_html_url = server.url("/news/@SECTION@/@SUBSECTIONS@/");
     config.urgent_url = server.url("/urgent");
     config.loading_url = server.url("/loading");
     Section section;
-    section.id = QStringLiteral("5");
-    section.name = QStringLiteral("Portada");
+    section.name = u"Portada"_s;
+    section.id = u"5"_s;
+    section.ads_html_code = u"<b>ads</b>"_s;
     section.active = true;
-    section.ads_html_code = QStringLiteral("<b>ads</b>");
-    section.subsections
-        = { { QStringLiteral("Local"), QStringLiteral("51"), QStringLiteral("5_51"), true, false } };
+    section.subsections = { { u"Local"_s, u"51"_s, u"5_51"_s, true, false } };
     Section other = section;
-    other.id = QStringLiteral("6");
-    other.name = QStringLiteral("Deportes");
+    other.id = u"6"_s;
+    other.name = u"Deportes"_s;
     config.sections = { section, other };
 
-    struct Case {
+    const QString local = ToFileUrl(TempFolder());
+    const struct {
         const char *name;
         std::function<void()> show;
-        QString expectedUrlPrefix;
-        QString expectedBody;
-    };
-    const Case cases[] = {
-        { "sections", [&] { PanePages::ShowSectionsPage(pane.get(), config, 1); }, ToFileUrl(TempFolder()),
-          QStringLiteral("<ul><li>Portada</li><li class=\"on\">Deportes</li></ul>") },
+        QString urlPrefix, body;
+    } cases[] = {
+        { "sections", [&] { PanePages::ShowSectionsPage(pane.get(), config, 1); }, local,
+          u"<ul><li>Portada</li><li class=\"on\">Deportes</li></ul>"_s },
         { "news", [&] { PanePages::ShowNewsPage(pane.get(), config, section); }, server.url("/news/5/51/"),
-          QStringLiteral("/news/5/51/") },
+          u"/news/5/51/"_s },
         { "news reload", [&] { PanePages::ReloadPage(pane.get()); }, server.url("/news/5/51/"),
-          QStringLiteral("/news/5/51/") },
-        { "ads", [&] { PanePages::ShowAdsPage(pane.get(), section); }, ToFileUrl(TempFolder()),
-          QStringLiteral("<b>ads</b>") },
+          u"/news/5/51/"_s },
+        { "ads", [&] { PanePages::ShowAdsPage(pane.get(), section); }, local, u"<b>ads</b>"_s },
         { "urgent", [&] { PanePages::ShowUrgentPage(pane.get(), config); }, server.url("/urgent"),
-          QStringLiteral("/urgent") },
+          u"/urgent"_s },
         { "loading", [&] { PanePages::ShowLoadingPage(pane.get(), config); }, server.url("/loading"),
-          QStringLiteral("/loading") },
+          u"/loading"_s },
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const size_t before = completed.size();
-        c.show();
-        ASSERT_TRUE(waitUntil([&] { return completed.size() > before; }, kLoadTimeoutMs));
-        EXPECT_TRUE(pane->GetLocationURL().startsWith(c.expectedUrlPrefix))
-            << pane->GetLocationURL().toStdString();
-        EXPECT_EQ(evaluate(QStringLiteral("document.body.innerHTML")).toString(), c.expectedBody);
+        ASSERT_TRUE(completes(c.show));
+        EXPECT_TRUE(pane->GetLocationURL().startsWith(c.urlPrefix)) << pane->GetLocationURL().toStdString();
+        EXPECT_EQ(evaluate(u"document.body.innerHTML"_s).toString(), c.body);
     }
     EXPECT_EQ(server.hits("/news/5/51/"), 2);
 }

@@ -1,8 +1,10 @@
 // The demo publisher run as a program: its documents pass the client's own loader, parser and checker,
 // it answers like a real server, and each control endpoint misbehaves as its README promises.
+#include "base/clock.h"
 #include "base/files.h"
 #include "base/gzip.h"
 #include "config/configloader.h"
+#include "config/selection.h"
 #include "news/newsstore.h"
 #include "support/privatefolders.h"
 #include "support/testfiles.h"
@@ -101,7 +103,9 @@ protected:
     static QList<NewsRecord> parse(const QByteArray &document)
     {
         QList<NewsRecord> records;
-        EXPECT_TRUE(NewsStore().parseSectionsNews(document, [&](const NewsRecord &r) { records.append(r); }));
+        const SystemClock clock;
+        EXPECT_TRUE(
+            NewsStore(clock).parseSectionsNews(document, [&](const NewsRecord &r) { records.append(r); }));
         return records;
     }
     // A served document as the client's own downloader receives it (gzip where offered), after the
