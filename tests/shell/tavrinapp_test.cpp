@@ -1,27 +1,37 @@
-// Start-up of the application object: single copy, navigation sound, configuration sources, engine check.
-#include "shell/engineversion.h"
-#include "ui/messagebox.h"
-#include "shell/navigationsound.h"
-#include "shell/singleinstance.h"
+// Start-up of the application object (single copy, navigation sound, configuration sources, engine check)
+// and the built client as a process (a second copy, an orderly end on SIGTERM).
 #include "shell/tavrinapp.h"
 
+#include "base/files.h"
 #include "base/paths.h"
-#include "settings/settings.h"
-#include "config/liveconfig.h"
+#include "config/texts.h"
 #include "mainwnd/tavrindlg.h"
+#include "settings/settings.h"
+#include "shell/engineversion.h"
+#include "shell/navigationsound.h"
+#include "shell/singleinstance.h"
+#include "support/appservices.h"
 #include "support/privatefolders.h"
 #include "support/testfiles.h"
 #include "support/testpublisher.h"
+#include "support/waituntil.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+#include <utility>
 
 namespace tavrin {
 namespace {
 
-using test::TestPublisher;
+using namespace test;
+using enum CTavrinApp::StartResult;
+using enum SingleInstanceLock::Result;
 
 bool writeSound(const QString &text)
 {
@@ -29,247 +39,216 @@ bool writeSound(const QString &text)
                                RegistryType::ExpandString);
 }
 
-TEST(SingleInstanceLock, SecondHolderIsRefusedUntilTheFirstReleases)
+// The navigation sound in force, and the one kept in the settings to be given back (none: nothing kept).
+using Sounds = std::pair<QString, std::optional<QString>>;
+Sounds sounds()
 {
-    const QString path = SingleInstanceLockPath();
-    EXPECT_TRUE(path.endsWith(QStringLiteral("/Tavrin_ONE_AND_ONLY")));
-    SingleInstanceLock first;
-    SingleInstanceLock second;
-    ASSERT_EQ(first.acquire(path), SingleInstanceLock::Result::Acquired);
-    EXPECT_EQ(second.acquire(path), SingleInstanceLock::Result::HeldElsewhere);
-    EXPECT_FALSE(second.held());
-    first.release();
-    EXPECT_EQ(second.acquire(path), SingleInstanceLock::Result::Acquired);
-    EXPECT_EQ(SingleInstanceLock().acquire(QStringLiteral("/nonexistent-folder/lock")),
-              SingleInstanceLock::Result::Unavailable);
+    QString kept;
+    return { CurrentNavigationSound(),
+             GetPreviousNavigationSound(kept) ? std::optional(kept) : std::nullopt };
 }
 
-TEST(NavigationSound, TakeOverAndRestore)
+TEST(NavigationSound, TakeOverSilencesAndRestoreGivesBack)
 {
+    constexpr auto none = std::nullopt;
+    const QString click = QStringLiteral("click.wav");
+    const QString old = QStringLiteral("old.wav");
     const struct {
         const char *name;
         std::optional<QString> current; // the sound value before start; none: absent
-        std::optional<QString> leftByCrash; // previous_ie_sound before start
+        std::optional<QString> leftByCrash; // the kept sound before start
         QString saved; // what the program keeps to give back
-        QString silencedValue; // the sound value while the program runs
-        std::optional<QString> storedWhileRunning;
+        std::optional<QString> keptWhileRunning;
         QString afterRestore;
-        std::optional<QString> storedAfterRestore;
+        std::optional<QString> keptAfterRestore;
     } cases[] = {
-        { "ordinary sound", QStringLiteral("click.wav"), std::nullopt, QStringLiteral("click.wav"), QString(),
-          QStringLiteral("click.wav"), QStringLiteral("click.wav"), std::nullopt },
-        { "crash left the sound stored", QString(), QStringLiteral("old.wav"), QStringLiteral("old.wav"),
-          QString(), QStringLiteral("old.wav"), QStringLiteral("old.wav"), std::nullopt },
-        { "empty sound", QString(), std::nullopt, QString(), QString(), QString(), QString(), QString() },
-        { "no sound value at all", std::nullopt, std::nullopt, QString(), QString(), std::nullopt, QString(),
-          std::nullopt },
+        { "ordinary sound", click, none, click, click, click, none },
+        { "crash left the sound kept", QString(), old, old, old, old, none },
+        { "empty sound", QString(), none, QString(), QString(), QString(), QString() },
+        { "no sound value at all", none, none, QString(), none, QString(), none },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         DeletePreviousNavigationSound();
         DeleteRegistryValue(RegistryRoot::CurrentUser, QString(), kNavigationSoundKeyPath);
-        if (c.current) {
-            ASSERT_TRUE(writeSound(*c.current));
-        }
-        if (c.leftByCrash) {
-            ASSERT_TRUE(SetPreviousNavigationSound(*c.leftByCrash));
-        }
-
+        ASSERT_TRUE(!c.current || writeSound(*c.current));
+        ASSERT_TRUE(!c.leftByCrash || SetPreviousNavigationSound(*c.leftByCrash));
         const QString saved = TakeOverNavigationSound();
         EXPECT_EQ(saved, c.saved);
-        EXPECT_EQ(CurrentNavigationSound(), c.silencedValue);
-        QString stored;
-        const bool has = GetPreviousNavigationSound(stored);
-        EXPECT_EQ(has, c.storedWhileRunning.has_value());
-        if (has && c.storedWhileRunning) {
-            EXPECT_EQ(stored, *c.storedWhileRunning);
-        }
-
+        EXPECT_EQ(sounds(), Sounds(QString(), c.keptWhileRunning)) << "silenced while the program runs";
         RestoreNavigationSound(saved);
-        EXPECT_EQ(CurrentNavigationSound(), c.afterRestore);
-        stored.clear();
-        const bool left = GetPreviousNavigationSound(stored);
-        EXPECT_EQ(left, c.storedAfterRestore.has_value());
-        if (left && c.storedAfterRestore) {
-            EXPECT_EQ(stored, *c.storedAfterRestore);
-        }
+        EXPECT_EQ(sounds(), Sounds(c.afterRestore, c.keptAfterRestore));
     }
 }
 
-TEST(EngineVersion, MajorNumberDecides)
+TEST(EngineVersion, ChromeVersionFromUserAgent)
 {
-    const struct {
-        const char *version;
-        bool accepted;
-    } cases[] = {
-        { "6.0.2900.2180", true },  { "5.50.4807.2300", false }, { "", false },
-        { "102.0.5005.177", true }, { "garbage", false },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.version);
-        EXPECT_EQ(EngineVersionAccepted(QString::fromLatin1(c.version)), c.accepted);
-    }
     EXPECT_EQ(ChromeVersionFromUserAgent(QStringLiteral(
                   "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) QtWebEngine/6.4.2 "
                   "Chrome/102.0.5005.177 Safari/537.36")),
               QStringLiteral("102.0.5005.177"));
     EXPECT_EQ(ChromeVersionFromUserAgent(QStringLiteral("Mozilla/5.0")), QString());
-    // The engine the program is built with passes its own check.
-    EXPECT_TRUE(EngineVersionAccepted(WebEngineVersion())) << WebEngineVersion().toStdString();
 }
 
-// Every message box of a start-up, answered at once.
+// Start-ups with a configuration installed beside the program; every message box is answered at once.
 class StartupTest : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(installFolder)); }
+    void prepare(CTavrinApp &app)
     {
-        SetMessageBoxHook([this](const MessageBoxRequest &request) {
-            shown.append(request);
-            return QMessageBox::Ok;
-        });
-        liveConfig().replace(ClientConfig());
-        installFolder = test::PrivateFoldersListener::root() + QStringLiteral("/install/");
-        ASSERT_TRUE(QDir().mkpath(installFolder));
+        app.setInstallFolder(installFolder);
+        app.setMessageBoxes(&boxes);
     }
-    void TearDown() override { SetMessageBoxHook({}); }
+    static void write(const QString &path, const QByteArray &bytes) { ASSERT_TRUE(writeFile(path, bytes)); }
 
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        ASSERT_TRUE(test::writeFile(path, bytes));
-    }
-
-    QList<MessageBoxRequest> shown;
-    QString installFolder;
+    const QString root = PrivateFoldersListener::root();
+    const QString installFolder = root + QStringLiteral("/install/");
+    const QString installed = installFolder + QStringLiteral("clientconfig.xml");
+    RecordingBoxes boxes;
     int argc = 1;
     char name[7] = "tavrin";
     char *argv[2] = { name, nullptr };
 };
 
-TEST_F(StartupTest, ConfigurationSources)
+TEST_F(StartupTest, ConfigurationSourcesAndEngineCheck)
 {
     TestPublisher stored;
-    TestPublisher installed;
-    const QString storedPath = test::PrivateFoldersListener::root() + QStringLiteral("/stored.xml");
-    const QString brokenPath = test::PrivateFoldersListener::root() + QStringLiteral("/broken.xml");
-    write(brokenPath, "<clientconfig><unclosed>");
+    TestPublisher beside;
+    const QString storedPath = root + QStringLiteral("/stored.xml");
+    const QString broken = root + QStringLiteral("/broken.xml");
+    write(storedPath, stored.configurationText());
+    write(broken, "<clientconfig><unclosed>");
+    // The configuration beside the program has its own text for an engine that is too old.
+    QByteArray besideText = beside.configurationText();
+    besideText.replace("<images/>",
+                       "<images/><texts><text id=\"ie6_not_installed\">Motor viejo</text></texts>");
+    const QString url = beside.configuration().url;
+    const QString tooOld = QStringLiteral("Motor viejo");
+    const QString fatal = GetText(ClientConfig(), TextId::FatalError);
 
     const struct {
         const char *name;
-        QString configurationPath; // stored in the settings; empty: none
-        bool storedFile;
-        bool installedFile;
+        QString path; // the configuration path stored in the settings; empty: none
+        bool beside; // a configuration file beside the program
+        const char *engine; // the engine version read; null: the real one, which passes its own check
         CTavrinApp::StartResult result;
-        QString expectedUrl; // the live configuration's own address afterwards
+        QString url; // the live configuration's own address afterwards
+        QString box; // the text of the one critical box; empty: no box
     } cases[] = {
-        { "stored path wins", storedPath, true, true, CTavrinApp::StartResult::Started,
-          stored.configuration().url },
-        { "no stored path: the file beside the executable", QString(), false, true,
-          CTavrinApp::StartResult::Started, installed.configuration().url },
-        { "stored file invalid: the file beside the executable", brokenPath, false, true,
-          CTavrinApp::StartResult::Started, installed.configuration().url },
-        { "neither: fatal", brokenPath, false, false, CTavrinApp::StartResult::FatalError, QString() },
+        { "the stored path wins", storedPath, true, nullptr, Started, stored.configuration().url, {} },
+        { "no stored path: the file beside", {}, true, nullptr, Started, url, {} },
+        { "stored file invalid: the file beside", broken, true, nullptr, Started, url, {} },
+        { "neither: the built-in fatal text", broken, false, nullptr, FatalError, {}, fatal },
+        { "old engine: the configuration's text", {}, true, "5.50.4807.2300", EngineTooOld, url, tooOld },
+        { "no engine version", {}, true, "", EngineTooOld, url, tooOld },
+        { "garbage engine version", {}, true, "garbage", EngineTooOld, url, tooOld },
+        { "engine 6 is enough", {}, true, "6.0.2900.2180", Started, url, {} },
+        { "a major number above 9", {}, true, "102.0.5005.177", Started, url, {} },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        shown.clear();
-        liveConfig().replace(ClientConfig());
-        QFile::remove(storedPath);
-        QFile::remove(installFolder + QStringLiteral("clientconfig.xml"));
-        if (c.storedFile)
-            write(storedPath, stored.configurationText());
-        if (c.installedFile)
-            write(installFolder + QStringLiteral("clientconfig.xml"), installed.configurationText());
-        if (c.configurationPath.isEmpty())
-            DeleteRegistryValue(RegistryRoot::CurrentUser, QStringLiteral("configuration_path"),
-                                kSettingsKeyPath);
+        boxes.asked.clear();
+        if (c.beside)
+            write(installed, besideText);
         else
-            ASSERT_TRUE(SetConfigurationPath(c.configurationPath));
-
+            QFile::remove(installed);
+        DeleteRegistryValue(RegistryRoot::CurrentUser, QStringLiteral("configuration_path"),
+                            kSettingsKeyPath);
+        ASSERT_TRUE(c.path.isEmpty() || SetConfigurationPath(c.path));
         CTavrinApp app(argc, argv);
-        app.setInstallFolder(installFolder);
+        prepare(app);
+        if (c.engine)
+            app.setEngineVersionSource([&] { return QString::fromLatin1(c.engine); });
         EXPECT_EQ(app.InitInstance(), c.result);
-        EXPECT_EQ(currentConfig()->url, c.expectedUrl);
-        if (c.result == CTavrinApp::StartResult::Started) {
-            EXPECT_TRUE(shown.isEmpty());
-            ASSERT_NE(app.mainWindow(), nullptr);
-            EXPECT_FALSE(app.mainWindow()->isVisible()) << "hidden until content is there";
-        } else {
-            ASSERT_EQ(shown.size(), 1);
-            EXPECT_EQ(shown.at(0).icon, QMessageBox::Critical);
-            EXPECT_EQ(shown.at(0).text, CTavrinApp::FatalMessage());
-            EXPECT_EQ(app.mainWindow(), nullptr);
+        EXPECT_EQ(app.liveConfig().snapshot()->url, c.url);
+        ASSERT_EQ(app.mainWindow() != nullptr, c.result == Started);
+        EXPECT_FALSE(app.mainWindow() && app.mainWindow()->isVisible()) << "hidden until content is there";
+        ASSERT_EQ(boxes.asked.size(), c.box.isEmpty() ? 0u : 1u);
+        if (!c.box.isEmpty()) {
+            EXPECT_EQ(boxes.asked[0].icon, QMessageBox::Critical);
+            EXPECT_EQ(boxes.asked[0].text, c.box);
         }
     }
 }
 
-TEST_F(StartupTest, OldEngineShowsTextSixFromTheConfiguration)
+TEST_F(StartupTest, OneCopyAtATimeAndASecondCopyLeavesTheFirstCopysStateAlone)
 {
     TestPublisher publisher;
-    QByteArray text = publisher.configurationText();
-    text.replace("<images/>", "<images/><texts><text id=\"ie6_not_installed\">Motor viejo</text></texts>");
-    write(installFolder + QStringLiteral("clientconfig.xml"), text);
-
-    const struct {
-        const char *version;
-        CTavrinApp::StartResult result;
-    } cases[] = {
-        { "5.50.4807.2300", CTavrinApp::StartResult::EngineTooOld },
-        { "", CTavrinApp::StartResult::EngineTooOld },
-        { "6.0.2900.2180", CTavrinApp::StartResult::Started },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.version);
-        shown.clear();
-        CTavrinApp app(argc, argv);
-        app.setInstallFolder(installFolder);
-        app.setEngineVersionSource([&] { return QString::fromLatin1(c.version); });
-        EXPECT_EQ(app.InitInstance(), c.result);
-        if (c.result == CTavrinApp::StartResult::EngineTooOld) {
-            ASSERT_EQ(shown.size(), 1);
-            EXPECT_EQ(shown.at(0).icon, QMessageBox::Critical);
-            EXPECT_EQ(shown.at(0).text, QStringLiteral("Motor viejo"));
-        } else {
-            EXPECT_TRUE(shown.isEmpty());
-        }
-    }
-}
-
-TEST_F(StartupTest, SecondCopyEndsSilentlyAndLeavesTheSoundAlone)
-{
-    TestPublisher publisher;
-    write(installFolder + QStringLiteral("clientconfig.xml"), publisher.configurationText());
+    write(installed, publisher.configurationText());
     ASSERT_TRUE(writeSound(QString()));
     ASSERT_TRUE(SetPreviousNavigationSound(QStringLiteral("user.wav")));
-    QFile leftover(TempFolder() + QStringLiteral("left.tmp"));
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
+    const QString leftover = TempFolder() + QStringLiteral("left.tmp");
+    write(leftover, "x");
 
+    const QString lock = SingleInstanceLockPath();
+    EXPECT_TRUE(lock.endsWith(QStringLiteral("/Tavrin_ONE_AND_ONLY")));
+    EXPECT_EQ(SingleInstanceLock().acquire(QStringLiteral("/nonexistent-folder/lock")), Unavailable);
     SingleInstanceLock firstCopy;
-    ASSERT_EQ(firstCopy.acquire(SingleInstanceLockPath()), SingleInstanceLock::Result::Acquired);
+    SingleInstanceLock other;
+    ASSERT_EQ(firstCopy.acquire(lock), Acquired);
+    EXPECT_EQ(other.acquire(lock), HeldElsewhere);
+    EXPECT_FALSE(other.held());
     {
         CTavrinApp second(argc, argv);
-        second.setInstallFolder(installFolder);
-        EXPECT_EQ(second.InitInstance(), CTavrinApp::StartResult::OtherCopyRuns);
+        prepare(second);
+        EXPECT_EQ(second.InitInstance(), OtherCopyRuns);
         EXPECT_EQ(second.mainWindow(), nullptr);
     }
-    EXPECT_TRUE(shown.isEmpty());
-    // The first copy's state is untouched: its silenced sound, the stored one, its temporary files.
-    EXPECT_EQ(CurrentNavigationSound(), QString());
-    QString stored;
-    EXPECT_TRUE(GetPreviousNavigationSound(stored));
-    EXPECT_EQ(stored, QStringLiteral("user.wav"));
-    EXPECT_TRUE(leftover.exists());
+    EXPECT_TRUE(boxes.asked.empty());
+    // The first copy's state is untouched: its silenced sound, the kept one, its temporary files.
+    EXPECT_EQ(sounds(), Sounds(QString(), QStringLiteral("user.wav")));
+    EXPECT_TRUE(QFile::exists(leftover));
 
     firstCopy.release();
+    EXPECT_EQ(other.acquire(lock), Acquired);
+    other.release();
     {
         CTavrinApp only(argc, argv);
-        only.setInstallFolder(installFolder);
-        EXPECT_EQ(only.InitInstance(), CTavrinApp::StartResult::Started);
-        EXPECT_FALSE(leftover.exists()) << "the temporary folder is emptied at start";
+        prepare(only);
+        EXPECT_EQ(only.InitInstance(), Started);
+        EXPECT_FALSE(QFile::exists(leftover)) << "the temporary folder is emptied at start";
         EXPECT_EQ(only.savedNavigationSound(), QStringLiteral("user.wav"));
     }
-    EXPECT_EQ(CurrentNavigationSound(), QStringLiteral("user.wav")) << "given back at the end";
-    EXPECT_FALSE(GetPreviousNavigationSound(stored));
+    EXPECT_EQ(sounds(), Sounds(QStringLiteral("user.wav"), std::nullopt)) << "given back at the end";
+}
+
+// The built client, started as the user would, in the test's private folders and environment.
+TEST(TavrinProcess, SecondCopyExitsSilentlyAndTermEndsTheFirstInOrder)
+{
+    TestPublisher publisher;
+    const QString configPath = PrivateFoldersListener::root() + QStringLiteral("/clientconfig.xml");
+    ASSERT_TRUE(writeFile(configPath, publisher.configurationText()));
+    ASSERT_TRUE(SetConfigurationPath(configPath));
+    ASSERT_TRUE(writeSound(QStringLiteral("user.wav")));
+    const QString binary = QStringLiteral(TAVRIN_BINARY_DIR "/src/tavrin");
+    ASSERT_TRUE(QFile::exists(binary));
+
+    QProcess first;
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(binary, {});
+    ASSERT_TRUE(first.waitForStarted());
+    // The first copy has the lock and has taken over the sound once its panes ask for pages.
+    ASSERT_TRUE(waitUntil([&] { return publisher.hits("/loading.html") > 0; }, 60000));
+    EXPECT_EQ(CurrentNavigationSound(), QString());
+
+    QProcess second;
+    second.start(binary, {});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy keeps running";
+    EXPECT_EQ(sounds(), Sounds(QString(), QStringLiteral("user.wav"))) << "the second copy gave nothing back";
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(30000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(ListFiles(TempFolder()).isEmpty());
+    WindowRect rect;
+    ASSERT_TRUE(LoadMainWindowRect(rect)) << "the window was placed when content came";
+    EXPECT_EQ(QSize(rect.right - rect.left, rect.bottom - rect.top), QSize(320, 480));
+    EXPECT_EQ(sounds(), Sounds(QStringLiteral("user.wav"), std::nullopt));
 }
 
 } // namespace

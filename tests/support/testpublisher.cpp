@@ -1,4 +1,4 @@
-// A small publisher on loopback for the main window's end-to-end tests: configuration, pages, news, monitor.
+// A small publisher on loopback for the GUI's end-to-end tests: configuration, pages, news, monitor.
 #include "support/testpublisher.h"
 
 #include "config/configloader.h"
@@ -9,40 +9,38 @@ namespace tavrin::test {
 
 namespace {
 
+// %1: the server's address; %2, %3: the urgent and news reload periods.
 const char *const kConfigTemplate = R"XML(<?xml version="1.0" encoding="UTF-8"?>
-<clientconfig url="@BASE@/clientconfig.xml">
-  <app version="1.0.0.10">@BASE@/setup</app>
-  <monitoring url="@BASE@/ok.txt"/>
+<clientconfig url="%1/clientconfig.xml">
+  <app version="1.0.0.10">%1/setup</app>
+  <monitoring url="%1/ok.txt"/>
   <images/>
-  <sections html_url="@BASE@/news/@SECTION@/@SUBSECTIONS@/" xml_url="@BASE@/news.xml">
+  <sections html_url="%1/news/@SECTION@/@SUBSECTIONS@/" xml_url="%1/news.xml">
     <section id="1" name="Portada" active="1">
       <ads_html_code><![CDATA[<html><body style="margin:0"><div style="height:40px">Anuncio de portada</div></body></html>]]></ads_html_code>
     </section>
     <section id="2" name="Mundo" active="1">
       <ads_html_code><![CDATA[<html><body style="margin:0"><div style="height:30px">Anuncio del mundo</div></body></html>]]></ads_html_code>
     </section>
-    <section id="9" name="Otros medios" active="0" html_url="@BASE@/news/9/" xml_url="@BASE@/others.xml" user_rss_xml_url="@BASE@/rss/@SUBSECTION@.xml">
+    <section id="9" name="Otros medios" active="0" html_url="%1/news/9/" xml_url="%1/others.xml" user_rss_xml_url="%1/rss/@SUBSECTION@.xml">
       <ads_html_code>otros</ads_html_code>
     </section>
   </sections>
   <main_window size="320x480" title_pos="0,0-200,30">
-    <borders>
-      <border width="2" color="0000FF"/>
-      <border width="1" color="FFFFFF"/>
-    </borders>
+    <borders><border width="2" color="0000FF"/><border width="1" color="FFFFFF"/></borders>
     <explorers>
       <explorer id="header_and_sections"><html_code><![CDATA[<html><body style="margin:0"><div style="height:50px"><!-- {SECTIONS} --></div>
 <!-- @ BLOCK_SECTION @ --><a href="tavrin://select_section/?id=<!-- {section_id} -->"><!-- {section_name} --></a> <!-- @ BLOCK_SECTION @ -->
 <!-- @ BLOCK_SELECTED_SECTION @ --><b id="current"><!-- {section_name} --></b> <!-- @ BLOCK_SELECTED_SECTION @ -->
 </body></html>]]></html_code></explorer>
-      <explorer id="urgent" url="@BASE@/urgent.html" reload="@URGENT@"/>
-      <explorer id="news" reload="@NEWS@"/>
-      <explorer id="loading" url="@BASE@/loading.html"/>
+      <explorer id="urgent" url="%1/urgent.html" reload="%2"/>
+      <explorer id="news" reload="%3"/>
+      <explorer id="loading" url="%1/loading.html"/>
       <explorer id="ads_and_footer"/>
     </explorers>
   </main_window>
-  <prefs_window add_user_rss_url="@BASE@/add?name=@USER_RSS_NAME@"/>
-  <alerts_window ttl="8" max_news_per_show="3" reload="@ALERTS@">
+  <prefs_window add_user_rss_url="%1/add?name=@USER_RSS_NAME@"/>
+  <alerts_window ttl="8" max_news_per_show="3" reload="300">
     <explorers><explorer><html_code>alerta</html_code></explorer></explorers>
     <borders><border width="3" color="0000FF"/></borders>
   </alerts_window>
@@ -66,23 +64,15 @@ std::string page(const std::string &text, int height)
         + "</div></body></html>";
 }
 
-void replaceAll(std::string &text, const std::string &from, const std::string &to)
-{
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
 } // namespace
 
-TestPublisher::TestPublisher(PublisherTimes times)
+TestPublisher::TestPublisher(int urgentReload, int newsReload)
 {
-    std::string config = kConfigTemplate;
-    replaceAll(config, "@BASE@", m_server.baseUrl());
-    replaceAll(config, "@URGENT@", std::to_string(times.urgentReload));
-    replaceAll(config, "@NEWS@", std::to_string(times.newsReload));
-    replaceAll(config, "@ALERTS@", std::to_string(times.alertsReload));
-    m_config = QByteArray::fromStdString(config);
-
+    m_config = QString::fromUtf8(kConfigTemplate)
+                   .arg(QString::fromStdString(m_server.baseUrl()), QString::number(urgentReload),
+                        QString::number(newsReload))
+                   .toUtf8();
+    const std::string config = m_config.toStdString();
     m_server.serve("/clientconfig.xml", config, 200, "text/xml");
     m_server.serve("/news.xml", kNews, 200, "text/xml");
     m_server.serve("/others.xml", "<?xml version=\"1.0\"?><sections_news/>", 200, "text/xml");
@@ -90,12 +80,8 @@ TestPublisher::TestPublisher(PublisherTimes times)
         response.set_content(m_online ? "OK" : "NO", "text/plain");
     });
     m_server.route("/urgent.html", [this](const httplib::Request &, httplib::Response &response) {
-        if (m_urgentBroken) {
-            response.status = 404;
-            response.set_content("no", "text/plain");
-            return;
-        }
-        response.set_content(page("Urgente", 20), "text/html");
+        response.status = m_urgentBroken ? 404 : 200;
+        response.set_content(m_urgentBroken ? "no" : page("Urgente", 20), "text/html");
     });
     m_server.serve("/loading.html", page("Cargando", 10), 200, "text/html");
     m_server.serve("/news/1/", page("Noticias de portada", 200), 200, "text/html");

@@ -1,45 +1,30 @@
-// A small publisher on loopback for the main window's end-to-end tests: configuration, pages, news, monitor.
+// A small publisher on loopback for the GUI's end-to-end tests: configuration, pages, news, monitor.
 #pragma once
 
 #include "config/clientconfig.h"
-#include "net/connectivity.h"
 #include "support/testserver.h"
 
 #include <QByteArray>
-#include <QString>
 
 #include <atomic>
 #include <string>
 
 namespace tavrin::test {
 
-// The system always reports a network: tests decide connectivity through the monitoring answer.
-class AlwaysConnected : public NetworkPresence {
-public:
-    bool systemReportsConnection() const override { return true; }
-};
-
-struct PublisherTimes {
-    int urgentReload = 30; // seconds
-    int newsReload = 60; // seconds
-    int alertsReload = 300; // seconds
-};
-
+// Serves /clientconfig.xml, /ok.txt (monitoring), /urgent.html, /loading.html, /news/1/, /news/2/ and the
+// news documents; the urgent and news panes reload at the given periods (seconds), the alerts every 300.
 class TestPublisher {
 public:
-    explicit TestPublisher(PublisherTimes times = {});
+    explicit TestPublisher(int urgentReload = 30, int newsReload = 60);
 
-    TestServer &server() { return m_server; }
-    // The configuration document with this server's address in it.
+    int hits(const std::string &path) const { return m_server.hits(path); }
+    // The configuration document with this server's address in it, and the same parsed (the test fails
+    // when it is not accepted).
     QByteArray configurationText() const { return m_config; }
-    // The same, parsed (the test fails when the document is not accepted).
     ClientConfig configuration() const;
-    std::string urgentPath() const { return "/urgent.html"; }
-    std::string newsPath(const std::string &section) const { return "/news/" + section + "/"; }
 
-    // The urgent page answers 404 while broken.
+    // The urgent page answers 404 while broken; the monitoring document answers "NO" while offline.
     void setUrgentBroken(bool broken) { m_urgentBroken = broken; }
-    // The monitoring document answers "OK" while online, "NO" otherwise.
     void setOnline(bool online) { m_online = online; }
 
 private:
