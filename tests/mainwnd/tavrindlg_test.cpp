@@ -63,7 +63,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Show && completeWhenShown < 0)
-            completeWhenShown = panesIn(CWebBrowser2::kReadyStateComplete);
+            completeWhenShown = panesIn(ReadyState::Complete);
         return false;
     }
     bool event(QEvent *event) override
@@ -76,7 +76,7 @@ protected:
             alertSets.append(*set);
         return true;
     }
-    int panesIn(int readyState) const
+    int panesIn(ReadyState readyState) const
     {
         return int(std::ranges::count_if(dlg->panes(),
                                          [&](auto *pane) { return pane->GetReadyState() == readyState; }));
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, FirstLoadShowsTheCompleteWindowThatMovesAndResizes)
     ASSERT_TRUE(waitForState(Running));
     EXPECT_EQ(states.mid(0, 2), (QList<AppState> { FirstLoad, Running }));
     EXPECT_EQ(completeWhenShown, 5);
-    EXPECT_EQ(panesIn(CWebBrowser2::kReadyStateComplete), 5);
+    EXPECT_EQ(panesIn(ReadyState::Complete), 5);
     EXPECT_TRUE(dlg->isVisible() && dlg->firstLoadDone());
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tavrin"));
     EXPECT_EQ(dlg->size(), QSize(320, 480)) << "centred at the design size without a saved rectangle";
@@ -214,7 +214,7 @@ TEST_F(MainWindowTest, AlertsGetThePendingNewsOnlyWhileOnlineAndTimersLoadNothin
 
     goOffline();
     // Let loads started before the loss settle, then count what the timers cause.
-    ASSERT_TRUE(waitUntil([&] { return panesIn(CWebBrowser2::kReadyStateLoading) == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return panesIn(ReadyState::Loading) == 0; }));
     const int urgentHits = publisher->hits("/urgent.html");
     const int newsHits = publisher->hits("/news/1/");
     int urgentFired = 0;
