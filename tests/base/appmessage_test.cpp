@@ -1,68 +1,58 @@
-// Messages between threads: numbers, parameters, payload ownership, null targets.
+// Messages between threads: numbers, parameters, payload ownership, null targets; the stop event.
 #include "base/appmessage.h"
-#include "base/messages.h"
 #include "base/stopevent.h"
 #include "support/waituntil.h"
 
 #include <gtest/gtest.h>
 
-#include <QThread>
-
-#include <atomic>
-#include <chrono>
 #include <thread>
 
 namespace tavrin {
 namespace {
 
-struct CountedPayload : MessagePayload {
-    explicit CountedPayload(int *alive)
-        : m_alive(alive)
-    {
-        ++*m_alive;
-    }
-    ~CountedPayload() override { --*m_alive; }
-    int *m_alive;
-};
+// The payload: a shared token, whose use count tells who still holds it.
+using Token = std::shared_ptr<int>;
 
+// Keeps what the last message brought; asking for another type first must leave the payload in place.
 class Receiver : public QObject {
 public:
     bool event(QEvent *e) override
     {
-        if (auto *m = asAppMessage(e)) {
-            numbers.push_back(m->number());
-            lastW = m->wParam();
-            kept = m->takePayloadAs<CountedPayload>();
-            return true;
-        }
-        return QObject::event(e);
+        AppMessage *m = asAppMessage(e);
+        if (!m)
+            return QObject::event(e);
+        received = { m->number(), m->wParam(), m->lParam(), m->takePayloadAs<int>().has_value() };
+        token = m->takePayloadAs<Token>();
+        return true;
     }
-    std::vector<int> numbers;
-    qintptr lastW = 0;
-    std::unique_ptr<CountedPayload> kept;
+    std::optional<std::tuple<MessageId, qintptr, qintptr, bool>> received;
+    std::optional<Token> token;
 };
 
 TEST(AppMessage, DeliversNumberParametersAndPayloadFromAnotherThread)
 {
     Receiver receiver;
-    int alive = 0;
-    std::thread sender(
-        [&] { postMessage(&receiver, WM_NEWS_FOR_ALERTS, 7, 0, std::make_unique<CountedPayload>(&alive)); });
-    sender.join();
-    ASSERT_TRUE(test::waitUntil([&] { return !receiver.numbers.empty(); }));
-    EXPECT_EQ(receiver.numbers.front(), WM_NEWS_FOR_ALERTS);
-    EXPECT_EQ(receiver.lastW, 7);
-    ASSERT_TRUE(receiver.kept);
-    EXPECT_EQ(alive, 1);
-    receiver.kept.reset();
-    EXPECT_EQ(alive, 0);
+    auto token = std::make_shared<int>(42);
+    const std::weak_ptr<int> alive = token;
+    std::thread([&] {
+        postMessage(&receiver, WM_NEWS_FOR_ALERTS, 7, -3, makePayload(std::move(token)));
+    }).join();
+    ASSERT_TRUE(test::waitUntil([&] { return receiver.received.has_value(); }));
+    EXPECT_EQ(*receiver.received, std::tuple(WM_NEWS_FOR_ALERTS, 7, -3, false));
+    ASSERT_TRUE(receiver.token.has_value());
+    EXPECT_EQ(**receiver.token, 42);
+    // The message is gone; the receiver alone holds the payload now.
+    EXPECT_EQ(alive.use_count(), 1);
+    receiver.token.reset();
+    EXPECT_TRUE(alive.expired());
 }
 
 TEST(AppMessage, NullTargetFreesThePayload)
 {
-    int alive = 0;
-    postMessage(nullptr, WM_ALERTS_ADD, 0, 0, std::make_unique<CountedPayload>(&alive));
-    EXPECT_EQ(alive, 0);
+    auto token = std::make_shared<int>(1);
+    const std::weak_ptr<int> alive = token;
+    postMessage(nullptr, WM_ALERTS_ADD, 0, 0, makePayload(std::move(token)));
+    EXPECT_TRUE(alive.expired());
 }
 
 TEST(StopEvent, WaitTimesOutThenSeesSignalOnceAndResets)
@@ -74,6 +64,9 @@ TEST(StopEvent, WaitTimesOutThenSeesSignalOnceAndResets)
     setter.join();
     EXPECT_FALSE(stop.isSet());
     EXPECT_FALSE(stop.wait(0));
+    stop.set();
+    stop.reset();
+    EXPECT_FALSE(stop.isSet());
 }
 
 } // namespace

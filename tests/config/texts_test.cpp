@@ -1,69 +1,55 @@
 // Built-in texts and icon images, and their replacement by the configuration's entries.
-#include "config/liveconfig.h"
 #include "config/texts.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-using namespace tavrin;
+namespace tavrin {
+namespace {
 
-TEST(Texts, EveryNumberHasATextAndADistinctKey)
+using namespace Qt::StringLiterals;
+
+TEST(Texts, EveryIdHasATextAndADistinctKey)
 {
     const ClientConfig empty;
     std::set<QString> keys;
     for (int n = 0; n < kTextCount; ++n) {
-        SCOPED_TRACE(n);
-        EXPECT_FALSE(GetText(empty, n).isEmpty());
-        keys.insert(TextKey(n));
+        EXPECT_FALSE(GetText(empty, TextId(n)).isEmpty()) << n;
+        keys.insert(TextKey(TextId(n)));
     }
     EXPECT_EQ(keys.size(), std::size_t(kTextCount));
+    EXPECT_FALSE(keys.count(QString()));
+    EXPECT_EQ(TextKey(TextId::FatalError), u"fatal_error"_s);
 }
 
-TEST(Texts, ConfigurationOverridesByKeyAndOutsideNumbersAreEmpty)
+TEST(Texts, ConfigurationOverridesByKeyAndOutsideIdsAreEmpty)
 {
     ClientConfig config;
-    config.texts.try_emplace(QStringLiteral("new_app_version"), QStringLiteral("Versión nueva"));
-    config.texts.try_emplace(QStringLiteral("New_App_Version"), QStringLiteral("wrong case"));
-    config.texts.try_emplace(QStringLiteral("tooltip_running"), QStringLiteral("En marcha"));
-    const struct {
-        int number;
-        QString expected;
-    } cases[] = {
-        { 7, QStringLiteral("Versión nueva") },
-        { 3, QStringLiteral("En marcha") },
-        { 2, QStringLiteral("Tavrin - Inicializando") },
-        { 20, QString() },
-        { -1, QString() },
-        { 1000, QString() },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.number);
-        EXPECT_EQ(GetText(config, c.number), c.expected);
+    config.texts = { { u"new_app_version"_s, u"Versión nueva"_s },
+                     { u"New_App_Version"_s, u"wrong case"_s },
+                     { u"tooltip_running"_s, u"En marcha"_s } };
+    EXPECT_EQ(GetText(config, TextId::NewAppVersion), u"Versión nueva"_s);
+    EXPECT_EQ(GetText(config, TextId::TooltipRunning), u"En marcha"_s);
+    EXPECT_EQ(GetText(config, TextId::TooltipInitializing), u"Tavrin - Inicializando"_s);
+    for (const int outside : { kTextCount, -1, 1000 }) {
+        EXPECT_EQ(GetText(config, TextId(outside)), QString()) << outside;
+        EXPECT_EQ(TextKey(TextId(outside)), QString()) << outside;
     }
-
-    // The lookup without a configuration argument reads the live one.
-    liveConfig().replace(config);
-    EXPECT_EQ(GetText(7), QStringLiteral("Versión nueva"));
-    liveConfig().replace(ClientConfig());
-    EXPECT_EQ(GetText(3), QStringLiteral("Tavrin"));
 }
 
 TEST(Texts, IconImagesComeFromTheConfiguration)
 {
     ClientConfig config;
-    config.images.try_emplace(
-        QStringLiteral("tavrin_taskbar_icon"),
-        ConfigImage { QStringLiteral("tavrin_taskbar_icon"), 77, QStringLiteral("http://i/t.ico") });
-    const struct {
-        int index;
-        const char *id; // "" for the empty image
-    } cases[] = { { 0, "" }, { 1, "tavrin_taskbar_icon" }, { 2, "" }, { 3, "" }, { -1, "" } };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.index);
-        const ConfigImage image = GetIconImage(config, c.index);
-        EXPECT_EQ(image.id, QString::fromUtf8(c.id));
-        EXPECT_EQ(image.crc32, *c.id ? 77u : 0u);
-        EXPECT_EQ(image.url.isEmpty(), *c.id == '\0');
+    config.images = { { u"tavrin_taskbar_icon"_s, { u"tavrin_taskbar_icon"_s, 77, u"http://i/t.ico"_s } } };
+    for (const int id : { 0, 1, 2, kIconCount, -1 }) {
+        const ConfigImage image = GetIconImage(config, IconId(id));
+        const bool configured = IconId(id) == IconId::Taskbar;
+        EXPECT_EQ(image.id, configured ? u"tavrin_taskbar_icon"_s : QString()) << id;
+        EXPECT_EQ(image.crc32, configured ? 77u : 0u) << id;
+        EXPECT_EQ(image.url.isEmpty(), !configured) << id;
     }
 }
+
+} // namespace
+} // namespace tavrin

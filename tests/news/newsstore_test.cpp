@@ -1,9 +1,6 @@
 // The news set and the reading of sections_news documents into the store: walking rules, seen items,
-// pending alerts, quiet first reads, selection and names of section keys, thread safety.
+// pending alerts, quiet first reads, unreadable dates, user-feed addresses, thread safety.
 #include "base/clock.h"
-#include "settings/settings.h"
-#include "config/clientconfig.h"
-#include "config/xmldocument.h"
 #include "news/newsstore.h"
 #include "support/newsdocs.h"
 
@@ -15,322 +12,201 @@
 namespace tavrin {
 namespace {
 
-NewsRecord record(const char *id, std::int64_t time, const char *key = "s")
-{
-    NewsRecord r;
-    r.id = QString::fromLatin1(id);
-    r.section_key = QString::fromLatin1(key);
-    r.title = QStringLiteral("Title ") + r.id;
-    r.url = QStringLiteral("http://example.test/") + r.id;
-    r.time = time;
-    return r;
-}
-
+using namespace Qt::StringLiterals;
 using test::newsIds;
+using test::unseen;
 
-std::string item(const std::string &id, int minute, const std::string &extra = {})
+QByteArray doc(const std::string &pattern)
 {
-    return test::newsItem(id, minute, extra);
-}
-
-QByteArray doc(const std::string &body)
-{
-    return QByteArray::fromStdString(test::newsDocument(body));
+    return QByteArray::fromStdString(test::newsDoc(pattern));
 }
 
 TEST(NewsSet, NewestFirstAndOneRecordPerTime)
 {
     NewsSet set;
-    EXPECT_TRUE(set.insert(record("b", 200)));
-    EXPECT_TRUE(set.insert(record("a", 100)));
-    EXPECT_TRUE(set.insert(record("c", 300)));
-    EXPECT_FALSE(set.insert(record("d", 200))); // same time: the one already there stays
+    // Records by id and time only.
+    EXPECT_TRUE(set.insert({ u"b"_s, {}, {}, {}, {}, 200 }));
+    EXPECT_TRUE(set.insert({ u"a"_s, {}, {}, {}, {}, 100 }));
+    EXPECT_TRUE(set.insert({ u"c"_s, {}, {}, {}, {}, 300 }));
+    EXPECT_FALSE(set.insert({ u"d"_s, {}, {}, {}, {}, 200 })); // same time: the one already there stays
     EXPECT_EQ(newsIds(set), (QStringList { "c", "b", "a" }));
-    EXPECT_EQ(set.newest().id, QStringLiteral("c"));
+    EXPECT_EQ(set.newest().id, u"c"_s);
     EXPECT_TRUE(set.containsTime(200));
     EXPECT_TRUE(set.erase(300));
     EXPECT_FALSE(set.erase(300));
     EXPECT_EQ(set.size(), 2);
-    NewsSet copy = set;
+    const NewsSet copy = set; // a plain value: the copy keeps its records
     set.clear();
     EXPECT_TRUE(set.isEmpty());
     EXPECT_EQ(newsIds(copy), (QStringList { "b", "a" }));
 }
 
+class NewsStoreTest : public testing::Test {
+protected:
+    bool parse(const std::string &pattern) { return m_store.parseSectionsNews(doc(pattern)); }
+    QStringList pending() const { return newsIds(m_store.copyPendingAlerts()); }
+
+    ManualClock m_clock { 1800000000 };
+    NewsStore m_store { m_clock };
+};
+
 TEST(NewsStore, WalkingRules)
 {
-    struct Case {
-        const char *what;
-        QByteArray text;
-        bool ok;
-        QStringList seen; // in document order
+    // No sections_news document at all: nothing is read.
+    for (const char *text :
+         { "", "sections_news", "<news id='1'><title>t</title><url>u</url></news>",
+           "<Sections_News><section id='a'><news id='1'><title>t</title><url>u</url></news>"
+           "</section></Sections_News>" }) {
+        ManualClock clock;
+        NewsStore store(clock);
+        EXPECT_FALSE(store.parseSectionsNews(text)) << text;
+        EXPECT_EQ(store.seenCount(), 0) << text;
+    }
+    const std::tuple<bool, const char *, std::string> cases[] = {
+        // Whether the walk ended normally, the ids read in document order, the document.
+        { true, "1 2 3", "<section id='a'>{1}{2}</section><section id='b'>{3}</section>" },
+        { true, "", "" },
+        { false, "", "<section id='a'>{1}" }, // malformed
+        // Between sections, a comment or text ends the document, a foreign element fails it.
+        { true, "1", "<section id='a'>{1}</section><!-- x --><section id='b'>{2}</section>" },
+        { true, "1", "<section id='a'>{1}</section>stray<section id='b'>{2}</section>" },
+        { false, "1", "<section id='a'>{1}</section><other/><section id='b'>{2}</section>" },
+        // In a section, a foreign element fails the document, a comment ends the section only.
+        { false, "1", "<section id='a'>{1}<ad/>{2}</section><section id='b'>{3}</section>" },
+        { true, "1 3", "<section id='a'>{1}<!-- x -->{2}<ad/></section><section id='b'>{3}</section>" },
+        // A section without id is skipped with its content.
+        { true, "3",
+          "<section name='n'>{1}<ad/></section><section id=''>{2}</section><section id='b'>{3}</section>" },
+        // In a subsection, other elements are skipped and a comment ends it.
+        { true, "1 2 4",
+          "<section id='a'><subsection id='s'>{1}<ad/>{2}<!-- x -->{3}</subsection>{4}</section>" },
+        // Items without id, title or url are skipped; children of other names do not matter.
+        { true, "ok x",
+          "<section id='a'><news><title>t</title><url>u</url></news><news id='n1'><url>u</url></news>"
+          "<news id='n2'><title>t</title></news><news id='n3'><title></title><url>u</url></news>{ok}"
+          "<news id='x'><title>t</title><url>u</url><extra>e</extra></news></section>" },
     };
-    const Case cases[] = {
-        { "plain",
-          doc("<section id=\"a\">" + item("1", 0) + item("2", 1) + "</section><section id=\"b\">"
-              + item("3", 2) + "</section>"),
-          true,
-          { "1", "2", "3" } },
-        { "empty text", QByteArray(), false, {} },
-        { "not xml", QByteArray("sections_news"), false, {} },
-        { "malformed", QByteArray("<sections_news><section id=\"a\">") + item("1", 0).c_str(), false, {} },
-        { "wrong root", QByteArray("<news id=\"1\"><title>t</title><url>u</url></news>"), false, {} },
-        { "root with other case",
-          QByteArray("<Sections_News><section id=\"a\">") + item("1", 0).c_str()
-              + "</section></Sections_News>",
-          false,
-          {} },
-        { "empty document", doc(""), true, {} },
-        { "comment between sections ends the document",
-          doc("<section id=\"a\">" + item("1", 0) + "</section><!-- x --><section id=\"b\">" + item("2", 1)
-              + "</section>"),
-          true,
-          { "1" } },
-        { "text between sections ends the document",
-          doc("<section id=\"a\">" + item("1", 0) + "</section>stray<section id=\"b\">" + item("2", 1)
-              + "</section>"),
-          true,
-          { "1" } },
-        { "foreign element at the root fails after what came before",
-          doc("<section id=\"a\">" + item("1", 0) + "</section><other/><section id=\"b\">" + item("2", 1)
-              + "</section>"),
-          false,
-          { "1" } },
-        { "foreign element in a section fails after what came before",
-          doc("<section id=\"a\">" + item("1", 0) + "<ad/>" + item("2", 1) + "</section><section id=\"b\">"
-              + item("3", 2) + "</section>"),
-          false,
-          { "1" } },
-        { "comment in a section ends that section only",
-          doc("<section id=\"a\">" + item("1", 0) + "<!-- x -->" + item("2", 1)
-              + "<ad/></section><section id=\"b\">" + item("3", 2) + "</section>"),
-          true,
-          { "1", "3" } },
-        { "section without id is skipped with its content",
-          doc("<section name=\"n\">" + item("1", 0) + "<ad/></section><section id=\"\">" + item("2", 1)
-              + "</section><section id=\"b\">" + item("3", 2) + "</section>"),
-          true,
-          { "3" } },
-        { "subsection: other elements skipped, a comment ends it",
-          doc("<section id=\"a\"><subsection id=\"s\">" + item("1", 0) + "<ad/>" + item("2", 1) + "<!-- x -->"
-              + item("3", 2) + "</subsection>" + item("4", 3) + "</section>"),
-          true,
-          { "1", "2", "4" } },
-        { "items without id, title or url are skipped",
-          doc("<section id=\"a\"><news><title>t</title><url>u</url></news>"
-              "<news id=\"n1\"><url>u</url></news><news id=\"n2\"><title>t</title></news>"
-              "<news id=\"n3\"><title></title><url>u</url></news>"
-              + item("ok", 0) + "</section>"),
-          true,
-          { "ok" } },
-        { "an item with children of other names still reads",
-          doc("<section id=\"a\">" + item("1", 0, "<extra>e</extra>") + "</section>"),
-          true,
-          { "1" } },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        NewsStore store;
+    for (const auto &[ok, ids, pattern] : cases) {
+        SCOPED_TRACE(pattern);
+        const QStringList seen = QString::fromLatin1(ids).split(u' ', Qt::SkipEmptyParts);
+        ManualClock clock;
+        NewsStore store(clock);
         QStringList visited;
-        EXPECT_EQ(store.parseSectionsNews(c.text, [&](const NewsRecord &r) { visited.append(r.id); }), c.ok);
-        EXPECT_EQ(visited, c.seen);
-        EXPECT_EQ(store.seenCount(), c.seen.size());
-        for (const QString &id : c.seen)
-            EXPECT_TRUE(store.isSeen(id));
-        EXPECT_EQ(store.copyPendingAlerts().size(), c.seen.size());
+        EXPECT_EQ(store.parseSectionsNews(doc(pattern), [&](const NewsRecord &r) { visited.append(r.id); }),
+                  ok);
+        EXPECT_EQ(visited, seen);
+        EXPECT_EQ(store.seenCount(), seen.size());
+        EXPECT_EQ(unseen(store, seen), QStringList());
+        EXPECT_EQ(store.copyPendingAlerts().size(), seen.size());
     }
 }
 
-TEST(NewsStore, RecordFieldsAndKeys)
+TEST_F(NewsStoreTest, RecordFieldsAndKeys)
 {
-    NewsStore store;
     std::vector<NewsRecord> read;
-    const QByteArray text
-        = doc("<section id=\"eco\" name=\"Economy\">"
-              "<news id=\"e1\"><title>Rates &amp; more</title><url>http://x.test/e1</url>"
-              "<date>2024-01-15 10:00:00</date></news>"
-              "<subsection id=\"bolsa\" name=\"n\"><news id=\"b1\"><title><![CDATA[Ibex <up>]]></title>"
-              "<url>http://x.test/b1</url><date>2024-01-15 10:01:00</date></news></subsection>"
-              "<subsection>"
-              + item("anon", 2) + "</subsection></section>");
-    ASSERT_TRUE(store.parseSectionsNews(text, [&](const NewsRecord &r) { read.push_back(r); }));
+    ASSERT_TRUE(m_store.parseSectionsNews(
+        doc("<section id='eco' name='Economy'><news id='e1'><title>Rates &amp; more</title>"
+            "<url>http://x.test/e1</url><date>2024-01-15 10:00:00</date></news>"
+            "<subsection id='bolsa' name='n'><news id='b1'><title><![CDATA[Ibex <up>]]></title><url>u</url>"
+            "<date>2024-01-15 10:01:00</date></news></subsection><subsection>{anon}</subsection></section>"),
+        [&](const NewsRecord &r) { read.push_back(r); }));
     ASSERT_EQ(read.size(), 3u);
-    EXPECT_EQ(read[0].section_key, QStringLiteral("eco"));
-    EXPECT_EQ(read[0].title, QStringLiteral("Rates & more"));
-    EXPECT_EQ(read[0].url, QStringLiteral("http://x.test/e1"));
-    EXPECT_EQ(read[0].date, QStringLiteral("2024-01-15 10:00:00"));
-    EXPECT_EQ(read[1].section_key, QStringLiteral("eco_bolsa"));
-    EXPECT_EQ(read[1].title, QStringLiteral("Ibex <up>"));
+    EXPECT_EQ((QStringList { read[0].section_key, read[0].title, read[0].url, read[0].date }),
+              (QStringList { "eco", "Rates & more", "http://x.test/e1", "2024-01-15 10:00:00" }));
+    EXPECT_EQ(read[1].section_key, u"eco_bolsa"_s);
+    EXPECT_EQ(read[1].title, u"Ibex <up>"_s);
     EXPECT_EQ(read[1].time - read[0].time, 60);
-    EXPECT_EQ(read[2].section_key, QStringLiteral("eco_"));
+    EXPECT_EQ(read[2].section_key, u"eco_"_s);
 }
 
-TEST(NewsStore, SameSecondItemsAndMovedItems)
+TEST_F(NewsStoreTest, SameSecondItemsMovedItemsAndClearing)
 {
-    NewsStore store;
     // Two new items dated the same second: both are seen, only the first read is pending.
-    ASSERT_TRUE(store.parseSectionsNews(
-        doc("<section id=\"a\">" + item("first", 5) + item("second", 5) + "</section>")));
-    EXPECT_TRUE(store.isSeen(QStringLiteral("first")));
-    EXPECT_TRUE(store.isSeen(QStringLiteral("second")));
-    EXPECT_EQ(newsIds(store.copyPendingAlerts()), QStringList { "first" });
+    ASSERT_TRUE(parse("<section id='a'>{first@5}{second@5}</section>"));
+    EXPECT_EQ(unseen(m_store, { "first", "second" }), QStringList());
+    EXPECT_EQ(pending(), QStringList { "first" });
 
     // The same item under another section is no news.
-    ASSERT_TRUE(store.parseSectionsNews(
-        doc("<section id=\"b\">" + item("first", 5) + item("third", 9) + "</section>")));
-    const NewsSet pending = store.copyPendingAlerts();
-    EXPECT_EQ(newsIds(pending), (QStringList { "third", "first" }));
-    EXPECT_EQ(pending.newest().section_key, QStringLiteral("b"));
-    EXPECT_EQ(std::next(pending.begin())->section_key, QStringLiteral("a"));
+    ASSERT_TRUE(parse("<section id='b'>{first@5}{third@9}</section>"));
+    const NewsSet set = m_store.copyPendingAlerts();
+    EXPECT_EQ(newsIds(set), (QStringList { "third", "first" }));
+    EXPECT_EQ(set.newest().section_key, u"b"_s);
+    EXPECT_EQ(std::next(set.begin())->section_key, u"a"_s);
+
+    m_store.clearPending();
+    EXPECT_TRUE(pending().isEmpty());
+    EXPECT_TRUE(m_store.isSeen(u"third"_s));
 }
 
-TEST(NewsStore, UnreadableDatesTakeTheCurrentTime)
+TEST_F(NewsStoreTest, UnreadableDatesTakeTheClocksTime)
 {
-    ManualClock clock(1800000000);
-    setClock(&clock);
-    NewsStore store;
-    const bool ok
-        = store.parseSectionsNews(doc("<section id=\"a\"><news id=\"m13\"><title>t</title><url>u</url>"
-                                      "<date>2024-13-01 10:00:00</date></news>"
-                                      "<news id=\"nodate\"><title>t</title><url>u</url></news>"
-                                      + item("old", 0) + "</section>"));
-    setClock(nullptr);
-    ASSERT_TRUE(ok);
-    const NewsSet pending = store.copyPendingAlerts();
+    ASSERT_TRUE(
+        parse("<section id='a'><news id='m13'><title>t</title><url>u</url><date>2024-13-01 10:00:00</date>"
+              "</news><news id='nodate'><title>t</title><url>u</url></news>{old}</section>"));
     // Both undated items take the same current second, so the first one read holds it.
-    EXPECT_EQ(newsIds(pending), (QStringList { "m13", "old" }));
-    EXPECT_EQ(pending.newest().time, 1800000000);
-    EXPECT_TRUE(store.isSeen(QStringLiteral("nodate")));
+    EXPECT_EQ(pending(), (QStringList { "m13", "old" }));
+    EXPECT_EQ(m_store.copyPendingAlerts().newest().time, 1800000000);
+    EXPECT_TRUE(m_store.isSeen(u"nodate"_s));
 }
 
-TEST(NewsStore, JustRegisteredFeedsAreReadQuietlyOnce)
+TEST_F(NewsStoreTest, JustRegisteredFeedsAreReadQuietlyOnce)
 {
-    NewsStore store;
-    store.addJustRegistered(QStringLiteral("mine_77"));
-    const std::string feed = "<section id=\"mine\"><subsection id=\"77\">" + item("f1", 0) + item("f2", 1)
-        + "</subsection><subsection id=\"78\">" + item("g1", 2) + "</subsection></section>";
-    ASSERT_TRUE(store.parseSectionsNews(doc(feed)));
-    EXPECT_FALSE(store.isJustRegistered(QStringLiteral("mine_77")));
-    EXPECT_TRUE(store.isSeen(QStringLiteral("f1")));
-    EXPECT_TRUE(store.isSeen(QStringLiteral("f2")));
-    EXPECT_EQ(newsIds(store.copyPendingAlerts()), QStringList { "g1" });
+    m_store.addJustRegistered(u"mine_77"_s);
+    EXPECT_TRUE(m_store.isJustRegistered(u"mine_77"_s));
+    ASSERT_TRUE(parse("<section id='mine'><subsection id='77'>{f1}{f2}</subsection>"
+                      "<subsection id='78'>{g1}</subsection></section>"));
+    EXPECT_FALSE(m_store.isJustRegistered(u"mine_77"_s));
+    EXPECT_EQ(unseen(m_store, { "f1", "f2" }), QStringList());
+    EXPECT_EQ(pending(), QStringList { "g1" });
 
     // From the second document on, the feed's new items are news.
-    ASSERT_TRUE(store.parseSectionsNews(doc("<section id=\"mine\"><subsection id=\"77\">" + item("f1", 0)
-                                            + item("f3", 4) + "</subsection></section>")));
-    EXPECT_EQ(newsIds(store.copyPendingAlerts()), (QStringList { "f3", "g1" }));
-}
+    ASSERT_TRUE(parse("<section id='mine'><subsection id='77'>{f1}{f3@4}</subsection></section>"));
+    EXPECT_EQ(pending(), (QStringList { "f3", "g1" }));
 
-TEST(NewsStore, SelectionAndNamesOfSectionKeys)
-{
-    ClientConfig config;
-    Section news;
-    news.id = QStringLiteral("news");
-    news.name = QStringLiteral("Noticias");
-    news.active = true;
-    Subsection local;
-    local.id = QStringLiteral("local");
-    local.key = QStringLiteral("news_local");
-    local.name = QStringLiteral("Local");
-    local.active = false;
-    news.subsections.append(local);
-    Section mine;
-    mine.id = QStringLiteral("mine");
-    mine.name = QStringLiteral("Otros medios");
-    mine.active = false;
-    mine.html_url = QStringLiteral("http://x.test/h");
-    mine.xml_url = QStringLiteral("http://x.test/x");
-    mine.user_rss_xml_url = QStringLiteral("http://x.test/u?f=@SUBSECTION@");
-    // A subsection whose key equals a later section's id: the section wins.
-    Subsection shadow;
-    shadow.id = QStringLiteral("x");
-    shadow.key = QStringLiteral("mine");
-    shadow.name = QStringLiteral("Shadow");
-    shadow.active = true;
-    news.subsections.append(shadow);
-    config.sections = { news, mine };
-    ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("55"),
-                                    QStringLiteral("El Faro"), kOtherMediaKeyPath));
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("mine_55"), false));
-
-    struct Case {
-        const char *key;
-        bool selected;
-        const char *name;
-    };
-    const Case before[] = {
-        { "news", true, "Noticias" },
-        { "news_local", false, "Local" },
-        { "mine", false, "Otros medios" },
-        { "mine_55", false, "El Faro" },
-        { "mine_56", false, "" },
-        { "nowhere", false, "" },
-        { "", false, "" },
-    };
-    for (const Case &c : before) {
-        SCOPED_TRACE(c.key);
-        EXPECT_EQ(IsKeySelected(config, QString::fromLatin1(c.key)), c.selected);
-        EXPECT_EQ(KeyDisplayName(config, QString::fromLatin1(c.key)), QString::fromUtf8(c.name));
-    }
-    // The user's choices override the configured flags.
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("news"), false));
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("news_local"), true));
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("mine"), true));
-    ASSERT_TRUE(SetSectionSelected(QStringLiteral("mine_55"), true));
-    for (const char *key : { "news_local", "mine", "mine_55" }) {
-        SCOPED_TRACE(key);
-        EXPECT_TRUE(IsKeySelected(config, QString::fromLatin1(key)));
-    }
-    EXPECT_FALSE(IsKeySelected(config, QStringLiteral("news")));
+    m_store.addJustRegistered(u"mine_79"_s);
+    m_store.forgetJustRegistered(u"mine_79"_s);
+    EXPECT_FALSE(m_store.isJustRegistered(u"mine_79"_s));
 }
 
 TEST(NewsStore, UserFeedAddresses)
 {
-    struct Case {
-        const char *urlTemplate;
-        QString id;
-        const char *url;
+    const char *const cases[][3] = {
+        // template, feed id, address
+        { "http://x.test/u?f=@SUBSECTION@", "42", "http://x.test/u?f=42" },
+        { "http://x.test/@SUBSECTION@/@SUBSECTION@.xml", "a", "http://x.test/a/a.xml" },
+        { "http://x.test/all.xml", "42", "http://x.test/all.xml" },
+        { "http://x.test/u?f=@SUBSECTION@", "a&b=c/d%20e", "http://x.test/u?f=a&b=c/d%20e" },
+        { "http://x.test/u?f=@SUBSECTION@", "two words", "http://x.test/u?f=two%20words" },
+        { "http://x.test/u?f=@SUBSECTION@", "ni\u00f1o|\"x\"\n", "http://x.test/u?f=ni%C3%B1o%7C%22x%22%0A" },
+        { "http://x.test/u?f=@subsection@", "42", "http://x.test/u?f=@subsection@" }
     };
-    const Case cases[] = {
-        { "http://x.test/u?f=@SUBSECTION@", QStringLiteral("42"), "http://x.test/u?f=42" },
-        { "http://x.test/@SUBSECTION@/@SUBSECTION@.xml", QStringLiteral("a"), "http://x.test/a/a.xml" },
-        { "http://x.test/all.xml", QStringLiteral("42"), "http://x.test/all.xml" },
-        { "http://x.test/u?f=@SUBSECTION@", QStringLiteral("a&b=c/d%20e"), "http://x.test/u?f=a&b=c/d%20e" },
-        { "http://x.test/u?f=@SUBSECTION@", QStringLiteral("two words"), "http://x.test/u?f=two%20words" },
-        { "http://x.test/u?f=@SUBSECTION@", QStringLiteral("ni\u00f1o|\"x\"\n"),
-          "http://x.test/u?f=ni%C3%B1o%7C%22x%22%0A" },
-        { "http://x.test/u?f=@subsection@", QStringLiteral("42"), "http://x.test/u?f=@subsection@" },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.urlTemplate);
-        EXPECT_EQ(UserFeedUrl(QString::fromLatin1(c.urlTemplate), c.id), QString::fromLatin1(c.url));
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(UserFeedUrl(QString::fromUtf8(c[0]), QString::fromUtf8(c[1])), QString::fromUtf8(c[2]))
+            << c[0];
 }
 
-TEST(NewsStore, ParsesWhileOtherThreadsCopyAndRegister)
+TEST_F(NewsStoreTest, ParsesWhileOtherThreadsCopyAndRegister)
 {
-    NewsStore store;
     std::atomic<bool> done { false };
     std::thread reader([&] {
         while (!done.load()) {
-            const NewsSet copy = store.copyPendingAlerts();
-            for (const NewsRecord &r : copy)
+            for (const NewsRecord &r : m_store.copyPendingAlerts())
                 ASSERT_FALSE(r.id.isEmpty());
-            store.addJustRegistered(QStringLiteral("a_q"));
-            store.isSeen(QStringLiteral("x"));
+            m_store.addJustRegistered(u"a_q"_s);
+            m_store.isSeen(u"x"_s);
         }
     });
     for (int round = 0; round < 30; ++round) {
-        std::string body = "<section id=\"a\">";
+        std::string body = "<section id='a'>";
         for (int i = 0; i < 20; ++i)
-            body += item(std::to_string(round) + "-" + std::to_string(i), round * 20 + i);
-        body += "<subsection id=\"q\">" + item("q" + std::to_string(round), 700 + round)
-            + "</subsection></section>";
-        ASSERT_TRUE(store.parseSectionsNews(doc(body)));
+            body += "{" + std::to_string(round) + "-" + std::to_string(i) + "@"
+                + std::to_string(round * 20 + i) + "}";
+        ASSERT_TRUE(
+            parse(body + "<subsection id='q'>{q" + std::to_string(round) + "}</subsection></section>"));
     }
     done = true;
     reader.join();
-    EXPECT_EQ(store.seenCount(), 30 * 21);
+    EXPECT_EQ(m_store.seenCount(), 30 * 21);
 }
 
 } // namespace
