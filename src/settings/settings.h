@@ -27,7 +27,7 @@ inline const QString kSettingsKeyPath
 inline const QString kOtherMediaKeyPath = kSettingsKeyPath + QStringLiteral("\\other_media");
 inline const QString kNavigationSoundKeyPath
     = QStringLiteral("AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current");
-// The marker that makes an other-media value be deleted whenever the list is loaded.
+// The marker of an other-media value to delete: listings skip it, the start-up purge removes it.
 inline const QString kOtherMediaDeleteMarker = QStringLiteral("_-||||-_");
 
 // A value's text, including its terminating NUL, must fit this many bytes to be read.
