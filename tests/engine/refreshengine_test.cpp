@@ -269,11 +269,12 @@ TEST_F(RefreshEngineTest, StartupRetriesEachPhaseUntilContentIsReadyThenChecksTh
                          response.set_content(fetches->fetch_add(1) == 0 ? first : later, "text/xml");
                      });
         const bool offline = c.path == "/ok.txt";
-        const int newsBefore = newsFetches();
-        if (!c.path.empty()) {
+        if (!c.path.empty())
             server.serve(c.path, c.broken, c.broken.empty() ? 404 : 200);
-            const int hitsBefore = server.hits(c.path);
-            startEngine();
+        const int hitsBefore = server.hits(c.path);
+        const int newsBefore = newsFetches();
+        startEngine();
+        if (!c.path.empty()) {
             ASSERT_TRUE(waitFor([&] { return server.hits(c.path) - hitsBefore >= 4; }));
             EXPECT_EQ(window.numbers(), offline ? Messages { WM_CONNECTION_LOST } : Messages {})
                 << "a lost connection is reported once, nothing else while a phase retries";
@@ -281,8 +282,6 @@ TEST_F(RefreshEngineTest, StartupRetriesEachPhaseUntilContentIsReadyThenChecksTh
             EXPECT_TRUE(c.path != "/img/logo.gif" || newsFetches() == newsBefore)
                 << "images come before news";
             serveContent();
-        } else {
-            startEngine();
         }
         ASSERT_TRUE(waitFor([&] { return window.count(WM_CONTENT_READY) == 1; }));
         EXPECT_TRUE(stopsAtOnce()) << "exit ends the periodic wait at once";
