@@ -1,372 +1,285 @@
 // The HTTP client against a real loopback server: statuses, progress, cache, proxy, limits, redirects.
-#include "base/appmessage.h"
-#include "base/messages.h"
 #include "net/httpcache.h"
 #include "net/httpclient.h"
+#include "support/messagerecorder.h"
 #include "support/privatefolders.h"
 #include "support/testfiles.h"
 #include "support/testserver.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <utility>
-#include <vector>
+#include <optional>
+#include <tuple>
 
 namespace tavrin {
 namespace {
 
+using test::MessageRecorder;
 using test::TestServer;
 
-// Collects the download progress messages posted to it.
-class ProgressReceiver : public QObject {
-public:
-    std::vector<std::pair<int, qintptr>> messages;
+constexpr qint64 kCap = 256 * 1024;
+const std::string kBig(20000, 'a');
+const std::string kDocument = "<sections_news>" + std::string(5000, 'n') + "</sections_news>";
 
-    bool event(QEvent *event) override
-    {
-        if (AppMessage *message = asAppMessage(event)) {
-            messages.emplace_back(message->number(), message->wParam());
-            return true;
-        }
-        return QObject::event(event);
-    }
-
-    void drain() { QCoreApplication::sendPostedEvents(this); }
-
-    qint64 progressTotal() const
-    {
-        qint64 total = 0;
-        for (const auto &[number, value] : messages)
-            if (number == WM_DOWNLOAD_PROGRESS)
-                total += value;
-        return total;
-    }
-};
-
-// Checks the shape every successful download must have: one length first, then chunks of at most 8192.
-void expectProgressShape(const ProgressReceiver &receiver, qintptr announced, qint64 total)
+// What every successful download reports: the announced length, then chunks of 1 to 8192 bytes that add
+// up to the body.
+void expectProgress(const MessageRecorder &r, qintptr announced, qint64 total)
 {
-    ASSERT_FALSE(receiver.messages.empty());
-    EXPECT_EQ(receiver.messages.front(), std::make_pair(WM_DOWNLOAD_LENGTH, announced));
-    for (size_t i = 1; i < receiver.messages.size(); ++i) {
-        EXPECT_EQ(receiver.messages[i].first, WM_DOWNLOAD_PROGRESS);
-        EXPECT_GT(receiver.messages[i].second, 0);
-        EXPECT_LE(receiver.messages[i].second, 8192);
+    ASSERT_FALSE(r.seen.empty());
+    EXPECT_EQ(r.seen.front().number, WM_DOWNLOAD_LENGTH);
+    EXPECT_EQ(r.seen.front().wParam, announced);
+    qint64 sum = 0;
+    for (size_t i = 1; i < r.seen.size(); ++i) {
+        EXPECT_EQ(r.seen[i].number, WM_DOWNLOAD_PROGRESS);
+        EXPECT_TRUE(r.seen[i].wParam > 0 && r.seen[i].wParam <= 8192) << r.seen[i].wParam;
+        sum += r.seen[i].wParam;
     }
-    EXPECT_EQ(receiver.progressTotal(), total);
+    EXPECT_EQ(sum, total);
 }
 
 class HttpClientTest : public testing::Test {
 protected:
+    void SetUp() override
+    {
+        server.serve("/big", kBig, 200, "application/octet-stream");
+        server.chunked("/chunked", kBig);
+        server.gzipEncoded("/encoded", kDocument);
+        server.gzipFile("/file.gz", kDocument);
+        server.serve("/nul", std::string("before\0after", 12), 200, "application/octet-stream");
+        server.silence("/silent");
+        server.trickle("/trickle", 200);
+        server.endless("/endless");
+        server.serve("/declared", std::string(kCap + 1, 'd'), 200, "application/octet-stream");
+        server.chunked("/undeclared", std::string(kCap + 1, 'u'));
+        server.serve("/exact", std::string(kCap, 'e'), 200, "application/octet-stream");
+        server.serve("/target", "arrived");
+        server.redirect("/once", "/target", 301);
+        server.redirect("/loop-a", "/loop-b");
+        server.redirect("/loop-b", "/loop-a");
+        server.redirect("/to-file", "file:///etc/hostname");
+        server.redirect("/to-ftp", "ftp://127.0.0.1/x");
+        for (int i = 0; i < 11; ++i) // /ten is 10 redirects from the end, /chain0 11
+            server.redirect("/chain" + std::to_string(i), "/chain" + std::to_string(i + 1), 307);
+        server.serve("/chain11", "end of chain");
+        server.redirect("/ten", "/chain2", 308);
+        local[5] = '\0';
+        ASSERT_TRUE(test::writeFile(localPath, local));
+    }
+    QString url(const std::string &path) const { return server.url(path); }
+
+    const QString localPath = test::PrivateFoldersListener::root() + "/local.bin";
+    const QString localUrl = QUrl::fromLocalFile(localPath).toString();
+    QByteArray local = QByteArray(10000, 'f');
     TestServer server;
     // Fresh limits and credentials per test; ends before the server, closing the kept-alive connections.
     InternetSession session;
 };
 
-TEST_F(HttpClientTest, StatusesBelow400AreReadAndTheRestFailSilently)
-{
-    struct Case {
-        int status;
-        bool ok;
-    };
-    const Case cases[] = { { 200, true },  { 300, true },  { 304, true }, { 399, true },
-                           { 400, false }, { 404, false }, { 599, false } };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.status);
-        const std::string path = "/status" + std::to_string(c.status);
-        // A 304 carries no body by definition; other statuses carry one.
-        const std::string body = c.status == 304 ? "" : "body of " + std::to_string(c.status);
-        server.serve(path, body, c.status, "application/octet-stream");
-        ProgressReceiver receiver;
-        QByteArray buffer;
-        EXPECT_EQ(FetchBytes(server.url(path), buffer, true, &receiver), c.ok);
-        receiver.drain();
-        if (c.ok) {
-            EXPECT_EQ(buffer, QByteArray::fromStdString(body));
-            expectProgressShape(receiver, static_cast<qintptr>(body.size()),
-                                static_cast<qint64>(body.size()));
-        } else {
-            EXPECT_TRUE(receiver.messages.empty()) << "no progress for a failed status";
-            EXPECT_TRUE(FetchText(server.url(path), true, nullptr).isEmpty());
-        }
-    }
-}
-
-TEST_F(HttpClientTest, ProgressAnnouncesLengthThenChunksOfAtMost8192)
-{
-    const std::string big(20000, 'a');
-    server.serve("/big", big, 200, "application/octet-stream");
-    server.chunked("/chunked", big);
-    server.gzipEncoded("/gzip", big);
-    struct Case {
-        const char *path;
-        qintptr announced;
-    };
-    // Without Content-Length the announced length is 0 and the body is still read to the end.
-    for (const Case &c : { Case { "/big", 20000 }, Case { "/chunked", 0 } }) {
-        SCOPED_TRACE(c.path);
-        ProgressReceiver receiver;
-        QByteArray buffer = "kept:";
-        ASSERT_TRUE(FetchUrl(server.url(c.path), buffer, true, true, &receiver));
-        receiver.drain();
-        EXPECT_EQ(buffer, "kept:" + QByteArray::fromStdString(big)) << "FetchUrl appends";
-        expectProgressShape(receiver, c.announced, 20000);
-        EXPECT_GE(receiver.messages.size(), 4u) << "20000 bytes need at least three chunks";
-    }
-}
-
-TEST_F(HttpClientTest, FetchTextStopsAtTheFirstNul)
-{
-    server.serve("/nul", std::string("before\0after", 12));
-    EXPECT_EQ(FetchText(server.url("/nul"), true, nullptr), "before");
-    QByteArray bytes;
-    ASSERT_TRUE(FetchBytes(server.url("/nul"), bytes, true, nullptr));
-    EXPECT_EQ(bytes.size(), 12) << "bytes keep everything";
-}
-
-TEST_F(HttpClientTest, UnchangedDocumentIsAnswered304FromTheCacheAndReloadBypassesIt)
-{
-    server.document("/news.xml", "<news>one</news>");
-    const QString url = server.url("/news.xml");
-
-    EXPECT_EQ(FetchText(url, false, nullptr), "<news>one</news>");
-    EXPECT_TRUE(server.lastHeader("/news.xml", "If-None-Match").empty());
-
-    ProgressReceiver receiver;
-    EXPECT_EQ(FetchCompressedText(url, false, &receiver), "<news>one</news>");
-    receiver.drain();
-    EXPECT_FALSE(server.lastHeader("/news.xml", "If-None-Match").empty());
-    EXPECT_EQ(server.statuses("/news.xml"), (std::vector<int> { 200, 304 }));
-    expectProgressShape(receiver, 16, 16);
-
-    // Reload: no validators, an explicit no-cache, and a full answer.
-    EXPECT_EQ(FetchText(url, true, nullptr), "<news>one</news>");
-    EXPECT_TRUE(server.lastHeader("/news.xml", "If-None-Match").empty());
-    EXPECT_TRUE(server.lastHeader("/news.xml", "If-Modified-Since").empty());
-    EXPECT_EQ(server.lastHeader("/news.xml", "Cache-Control"), "no-cache");
-    EXPECT_EQ(server.statuses("/news.xml").back(), 200);
-
-    // A changed document replaces the cached one.
-    server.document("/news.xml", "<news>two</news>");
-    EXPECT_EQ(FetchText(url, false, nullptr), "<news>two</news>");
-    EXPECT_EQ(FetchText(url, false, nullptr), "<news>two</news>");
-    EXPECT_EQ(server.statuses("/news.xml"), (std::vector<int> { 200, 304, 200, 200, 304 }));
-}
-
-TEST_F(HttpClientTest, DamagedCacheEntriesAreIgnored)
-{
-    const QString url = server.url("/doc");
-    ASSERT_TRUE(HttpCache::store(url, HttpCacheEntry { "\"v1\"", "", "cached body" }));
-    ASSERT_TRUE(HttpCache::load(url).has_value());
-    const QStringList files = QDir(HttpCache::folder()).entryList(QDir::Files);
-    ASSERT_EQ(files.size(), 1);
-    const QString path = HttpCache::folder() + files.front();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray good = file.readAll();
-    file.close();
-
-    struct Case {
-        const char *name;
-        QByteArray content;
-    };
-    const Case cases[] = { { "truncated body", good.left(good.size() - 3) },
-                           { "no magic", "garbage\n" + good },
-                           { "other url", QByteArray(good).replace("/doc", "/dox") },
-                           { "empty", "" } };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        QFile damaged(path);
-        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        damaged.write(c.content);
-        damaged.close();
-        EXPECT_FALSE(HttpCache::load(url).has_value());
-    }
-    EXPECT_FALSE(HttpCache::store(url, HttpCacheEntry { "", "", "no validator" }));
-    EXPECT_TRUE(HttpCache::folder().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
-}
-
-// Answers proxy prompts from a queue and counts them.
-class QueueProvider : public ProxyCredentialsProvider {
-public:
-    std::deque<std::optional<ProxyCredentials>> answers;
-    int asks = 0;
-    QString lastRealm;
-
-    std::optional<ProxyCredentials> askProxyCredentials(const QString &, const QString &realm) override
-    {
-        ++asks;
-        lastRealm = realm;
-        if (answers.empty())
-            return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
-
-class ProxyTest : public HttpClientTest {
-protected:
-    void SetUp() override
-    {
-        server.serve("/doc", "through the proxy");
-        server.requireProxyAuth("ana", "s3cret");
-        session.setProxy(QString::fromStdString(server.baseUrl()));
-        setProxyCredentialsProvider(&provider);
-    }
-    void TearDown() override { setProxyCredentialsProvider(nullptr); }
-
-    // A host that exists only behind the test proxy.
-    const QString url = QStringLiteral("http://tavrin.test/doc");
-    QueueProvider provider;
-};
-
-TEST_F(ProxyTest, Status407AsksForCredentialsAndRetries)
-{
-    const ProxyCredentials right { "ana", "s3cret" };
-    const ProxyCredentials wrong { "ana", "guess" };
-    struct Case {
-        const char *name;
-        std::vector<std::optional<ProxyCredentials>> answers;
-        bool ok;
-        int asks;
-    };
-    const Case cases[] = {
-        { "declined", { std::nullopt }, false, 1 },
-        { "accepted", { right }, true, 1 },
-        { "wrong then right", { wrong, right }, true, 2 },
-        { "wrong then declined", { wrong, std::nullopt }, false, 2 },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        session.rememberProxyCredentials(std::nullopt);
-        provider.answers.assign(c.answers.begin(), c.answers.end());
-        provider.asks = 0;
-        ProgressReceiver receiver;
-        QByteArray buffer;
-        EXPECT_EQ(FetchBytes(url, buffer, true, &receiver), c.ok);
-        EXPECT_EQ(provider.asks, c.asks);
-        EXPECT_EQ(provider.lastRealm, "test proxy");
-        receiver.drain();
-        if (c.ok)
-            EXPECT_EQ(buffer, "through the proxy");
-        else
-            EXPECT_TRUE(receiver.messages.empty());
-    }
-}
-
-TEST_F(ProxyTest, AcceptedCredentialsAreRememberedForTheSession)
-{
-    provider.answers = { ProxyCredentials { "ana", "s3cret" } };
-    EXPECT_EQ(FetchText(url, true, nullptr), "through the proxy");
-    ASSERT_TRUE(session.rememberedProxyCredentials().has_value());
-    EXPECT_EQ(session.rememberedProxyCredentials()->user, "ana");
-    EXPECT_EQ(FetchText(url, true, nullptr), "through the proxy");
-    EXPECT_EQ(FetchText(url, false, nullptr), "through the proxy");
-    EXPECT_EQ(provider.asks, 1);
-}
-
-TEST_F(ProxyTest, DefaultProviderDeclines)
-{
-    setProxyCredentialsProvider(nullptr);
-    EXPECT_TRUE(FetchText(url, true, nullptr).isEmpty());
-    EXPECT_EQ(server.statuses("/doc"), std::vector<int> { 407 });
-}
-
-TEST_F(HttpClientTest, GzipIsDecodedOnTheWireAndGzipFilesByTheCompressedReader)
-{
-    const std::string document = "<sections_news>" + std::string(5000, 'n') + "</sections_news>";
-    server.gzipEncoded("/encoded.xml", document);
-    server.gzipFile("/file.xml.gz", document);
-
-    EXPECT_EQ(FetchText(server.url("/encoded.xml"), true, nullptr), QByteArray::fromStdString(document));
-    EXPECT_NE(server.lastHeader("/encoded.xml", "Accept-Encoding").find("gzip"), std::string::npos);
-    EXPECT_EQ(FetchCompressedText(server.url("/encoded.xml"), true, nullptr),
-              QByteArray::fromStdString(document));
-
-    QByteArray raw;
-    ASSERT_TRUE(FetchBytes(server.url("/file.xml.gz"), raw, true, nullptr));
-    EXPECT_TRUE(raw.startsWith("\x1f\x8b")) << "a gzip file arrives as it is";
-    EXPECT_EQ(FetchCompressedText(server.url("/file.xml.gz"), true, nullptr),
-              QByteArray::fromStdString(document));
-}
-
-TEST_F(HttpClientTest, SilentAndTricklingServersAreAbandoned)
+TEST_F(HttpClientTest, FetchUrlAppendsWholeBodiesOnlyAndReportsTheirProgress)
 {
     FetchLimits limits;
     limits.lowSpeedSeconds = 1;
     limits.lowSpeedBytesPerSecond = 100;
     session.setLimits(limits);
-    server.silence("/silent");
-    server.trickle("/trickle", 200);
-    for (const char *path : { "/silent", "/trickle" }) {
-        SCOPED_TRACE(path);
-        QByteArray buffer;
-        EXPECT_FALSE(FetchBytes(server.url(path), buffer, true, nullptr));
-    }
-}
-
-TEST_F(HttpClientTest, BodiesBeyondTheCapFail)
-{
-    constexpr qint64 cap = 256 * 1024;
-    server.endless("/endless");
-    server.serve("/declared", std::string(cap + 1, 'd'));
-    server.chunked("/undeclared", std::string(cap + 1, 'u'));
-    server.serve("/exact", std::string(cap, 'e'));
+    constexpr qintptr kQuiet = -1; // a failure that posts nothing
+    constexpr qintptr kAny = -2;
     struct Case {
-        const char *path;
-        bool ok;
+        QString url;
+        std::optional<QByteArray> body; // nothing: the fetch fails
+        qintptr announced; // 0 when the length is not known in advance
+        qint64 cap = kMaxDocumentBytes;
     };
-    for (const Case &c : { Case { "/endless", false }, Case { "/declared", false },
-                           Case { "/undeclared", false }, Case { "/exact", true } }) {
-        SCOPED_TRACE(c.path);
-        QByteArray buffer;
-        EXPECT_EQ(FetchBytes(server.url(c.path), buffer, true, nullptr, cap), c.ok);
-        EXPECT_LE(buffer.size(), cap);
+    const QByteArray gzipFile = test::gzipBytes(QByteArray::fromStdString(kDocument));
+    std::vector<Case> cases = {
+        { url("/big"), QByteArray::fromStdString(kBig), 20000 },
+        { url("/chunked"), QByteArray::fromStdString(kBig), 0 },
+        { url("/encoded"), QByteArray::fromStdString(kDocument), 0 }, // decoded on the wire
+        { url("/file.gz"), gzipFile, gzipFile.size() }, // a gzip file as it is
+        { url("/nul"), QByteArray("before\0after", 12), 12 }, // bytes keep everything
+        { url("/silent"), std::nullopt, kQuiet },
+        { url("/trickle"), std::nullopt, kAny },
+        { url("/endless"), std::nullopt, kAny, kCap },
+        { url("/declared"), std::nullopt, kQuiet, kCap },
+        { url("/undeclared"), std::nullopt, kAny, kCap },
+        { url("/exact"), QByteArray(kCap, 'e'), kCap, kCap },
+        { localUrl, local, 0 },
+        { localUrl, std::nullopt, kAny, 9999 }, // the cap holds for files too
+        { localUrl + ".missing", std::nullopt, kQuiet },
+        { "gopher://127.0.0.1/x", std::nullopt, kQuiet },
+    };
+    for (int status : { 200, 300, 304, 399, 400, 404, 599 }) { // read below 400, the rest fail silently
+        const QByteArray body
+            = status == 304 ? "" : "body " + QByteArray::number(status); // 304: never a body
+        server.serve("/s" + std::to_string(status), body.toStdString(), status, "application/octet-stream");
+        cases.push_back({ url("/s" + std::to_string(status)),
+                          status < 400 ? std::optional(body) : std::nullopt,
+                          status < 400 ? body.size() : kQuiet });
     }
-}
-
-TEST_F(HttpClientTest, RedirectsAreFollowedWithinLimits)
-{
-    server.serve("/target", "arrived");
-    server.redirect("/once", "/target", 301);
-    server.redirect("/loop-a", "/loop-b");
-    server.redirect("/loop-b", "/loop-a");
-    server.redirect("/to-file", "file:///etc/hostname");
-    server.redirect("/to-ftp", "ftp://127.0.0.1/x");
-    // Chains of exactly 10 and 11 redirects.
-    for (int i = 0; i < 11; ++i)
-        server.redirect("/chain" + std::to_string(i), "/chain" + std::to_string(i + 1), 307);
-    server.serve("/chain11", "end of chain");
-    server.redirect("/ten", "/chain2", 308);
-
-    struct Case {
-        const char *path;
-        QByteArray body; // empty: failure
-    };
-    const Case cases[] = { { "/once", "arrived" }, { "/loop-a", "" },          { "/to-file", "" },
-                           { "/to-ftp", "" },      { "/ten", "end of chain" }, { "/chain0", "" } };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(FetchText(server.url(c.path), true, nullptr), c.body);
+        SCOPED_TRACE(c.url.toStdString() + " cap " + std::to_string(c.cap));
+        MessageRecorder receiver;
+        QByteArray buffer = "kept:";
+        EXPECT_EQ(FetchUrl(session, c.url, buffer, true, true, &receiver, c.cap), c.body.has_value());
+        receiver.drain();
+        EXPECT_LE(buffer.size(), 5 + c.cap);
+        if (c.body) {
+            EXPECT_EQ(buffer, "kept:" + *c.body);
+            expectProgress(receiver, c.announced, c.body->size());
+        } else if (c.announced == kQuiet) {
+            EXPECT_TRUE(receiver.seen.empty());
+        }
     }
+}
+
+TEST_F(HttpClientTest, TextReadersAndRedirects)
+{
+    using Reader = QByteArray (*)(InternetSession &, const QString &, bool, QObject *);
+    const Reader text = FetchText;
+    const Reader compressed = FetchCompressedText;
+    const QByteArray document = QByteArray::fromStdString(kDocument);
+    struct Case {
+        Reader read;
+        QString url;
+        QByteArray expected; // empty: failure
+    };
+    const Case cases[] = {
+        { text, url("/nul"), "before" }, // up to the first NUL
+        { text, localUrl, "fffff" },
+        { text, url("/nowhere"), "" }, // a 404: failures read as empty
+        { text, url("/encoded"), document },
+        { compressed, url("/encoded"), document },
+        { compressed, url("/file.gz"), document },
+        { text, url("/once"), "arrived" },
+        { text, url("/loop-a"), "" },
+        { text, url("/to-file"), "" },
+        { text, url("/to-ftp"), "" },
+        { text, url("/ten"), "end of chain" },
+        { text, url("/chain0"), "" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        EXPECT_EQ(c.read(session, c.url, true, nullptr), c.expected);
+    }
+    EXPECT_NE(server.lastHeader("/encoded", "Accept-Encoding").find("gzip"), std::string::npos);
     EXPECT_EQ(server.hits("/loop-a"), 6) << "a loop stops after 10 redirects";
+    EXPECT_EQ(server.lastRemotePort("/encoded"), server.lastRemotePort("/file.gz")) << "kept alive";
+    EXPECT_EQ(QString::fromStdString(server.lastHeader("/target", "User-Agent")),
+              InternetSession::userAgent());
+    EXPECT_TRUE(InternetSession::userAgent().startsWith("Tavrin/"));
+}
+
+TEST_F(HttpClientTest, UnchangedDocumentIsAnswered304FromTheCacheAndReloadBypassesIt)
+{
+    server.document("/news.xml", "<news>one</news>");
+    const QString news = url("/news.xml");
+    EXPECT_EQ(FetchText(session, news, false, nullptr), "<news>one</news>");
+    EXPECT_TRUE(server.lastHeader("/news.xml", "If-None-Match").empty());
+
+    MessageRecorder receiver;
+    EXPECT_EQ(FetchCompressedText(session, news, false, &receiver), "<news>one</news>");
+    receiver.drain();
+    EXPECT_FALSE(server.lastHeader("/news.xml", "If-None-Match").empty());
+    EXPECT_EQ(server.statuses("/news.xml"), (std::vector<int> { 200, 304 }));
+    expectProgress(receiver, 16, 16);
+
+    // Reload: no validators, an explicit no-cache, and a full answer.
+    EXPECT_EQ(FetchText(session, news, true, nullptr), "<news>one</news>");
+    EXPECT_TRUE(server.lastHeader("/news.xml", "If-None-Match").empty());
+    EXPECT_TRUE(server.lastHeader("/news.xml", "If-Modified-Since").empty());
+    EXPECT_EQ(server.lastHeader("/news.xml", "Cache-Control"), "no-cache");
+
+    // A changed document replaces the cached one.
+    server.document("/news.xml", "<news>two</news>");
+    EXPECT_EQ(FetchText(session, news, false, nullptr), "<news>two</news>");
+    EXPECT_EQ(FetchText(session, news, false, nullptr), "<news>two</news>");
+    EXPECT_EQ(server.statuses("/news.xml"), (std::vector<int> { 200, 304, 200, 200, 304 }));
+}
+
+TEST_F(HttpClientTest, DamagedCacheEntriesAreIgnored)
+{
+    const QString doc = url("/doc");
+    ASSERT_TRUE(HttpCache::store(doc, HttpCacheEntry { "\"v1\"", "", "cached body" }));
+    ASSERT_TRUE(HttpCache::load(doc).has_value());
+    const QStringList files = QDir(HttpCache::folder()).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const QString path = HttpCache::folder() + files.front();
+    const QByteArray good = test::readFile(path);
+    for (const QByteArray &damaged : { good.left(good.size() - 3), "garbage\n" + good,
+                                       QByteArray(good).replace("/doc", "/dox"), QByteArray() }) {
+        SCOPED_TRACE(damaged.left(20).toStdString());
+        ASSERT_TRUE(test::writeFile(path, damaged));
+        EXPECT_FALSE(HttpCache::load(doc).has_value());
+    }
+    EXPECT_FALSE(HttpCache::store(doc, HttpCacheEntry { "", "", "no validator" }));
+    EXPECT_TRUE(HttpCache::folder().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
+}
+
+// Answers proxy prompts with its list, in order, then declines; counts them.
+class ListProvider : public ProxyCredentialsProvider {
+public:
+    std::optional<ProxyCredentials> askProxyCredentials(const QString &, const QString &realm) override
+    {
+        lastRealm = realm;
+        return ++asks <= int(answers.size()) ? answers[asks - 1] : std::nullopt;
+    }
+    std::vector<std::optional<ProxyCredentials>> answers;
+    int asks = 0;
+    QString lastRealm;
+};
+
+TEST_F(HttpClientTest, Status407AsksForCredentialsRetriesAndRemembersThem)
+{
+    server.serve("/doc", "through the proxy");
+    server.requireProxyAuth("ana", "s3cret");
+    session.setProxy(QString::fromStdString(server.baseUrl()));
+    const QString doc = QStringLiteral("http://tavrin.test/doc"); // exists only behind the test proxy
+    EXPECT_TRUE(FetchText(session, doc, true, nullptr).isEmpty()) << "the default provider declines";
+    EXPECT_EQ(server.statuses("/doc"), std::vector<int> { 407 });
+
+    ListProvider provider;
+    session.setCredentialsProvider(&provider);
+    const ProxyCredentials right { "ana", "s3cret" };
+    const ProxyCredentials wrong { "ana", "guess" };
+    struct Case {
+        const char *name;
+        std::vector<std::optional<ProxyCredentials>> answers; // none: the session's are used
+        bool reload;
+        bool ok;
+        int asks;
+    };
+    const Case cases[] = {
+        { "declined", { std::nullopt }, true, false, 1 },
+        { "wrong then declined", { wrong, std::nullopt }, true, false, 2 },
+        { "wrong then right", { wrong, right }, true, true, 2 },
+        { "accepted", { right }, true, true, 1 },
+        { "remembered", {}, true, true, 0 },
+        { "remembered without reload", {}, false, true, 0 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.answers.empty())
+            session.rememberProxyCredentials(std::nullopt);
+        provider.answers = c.answers;
+        provider.asks = 0;
+        MessageRecorder receiver;
+        QByteArray buffer;
+        EXPECT_EQ(FetchBytes(session, doc, buffer, c.reload, &receiver), c.ok);
+        EXPECT_EQ(provider.asks, c.asks);
+        receiver.drain();
+        EXPECT_EQ(buffer, c.ok ? "through the proxy" : "");
+        EXPECT_EQ(receiver.seen.empty(), !c.ok);
+    }
+    EXPECT_EQ(provider.lastRealm, "test proxy");
+    ASSERT_TRUE(session.rememberedProxyCredentials().has_value());
+    EXPECT_EQ(session.rememberedProxyCredentials()->user, "ana");
 }
 
 TEST(RedirectRule, OnlyHttpAndHttpsAndNeverDowngraded)
 {
-    struct Case {
-        const char *from;
-        const char *to;
-        bool allowed;
-    };
-    const Case cases[] = {
+    const std::tuple<const char *, const char *, bool> cases[] = {
         { "http://a/x", "http://b/y", true },
         { "http://a/x", "https://b/y", true },
         { "https://a/x", "https://b/y", true },
@@ -377,52 +290,15 @@ TEST(RedirectRule, OnlyHttpAndHttpsAndNeverDowngraded)
         { "https://a/x", "javascript:alert(1)", false },
         { "http://a/x", "", false },
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
-        EXPECT_EQ(RedirectAllowed(QString::fromLatin1(c.from), QString::fromLatin1(c.to)), c.allowed);
+    for (const auto &[from, to, allowed] : cases) {
+        SCOPED_TRACE(std::string(from) + " -> " + to);
+        EXPECT_EQ(RedirectAllowed(QString::fromLatin1(from), QString::fromLatin1(to)), allowed);
     }
-}
-
-TEST_F(HttpClientTest, ConnectionsAreKeptAliveAcrossFetches)
-{
-    server.serve("/a", "first");
-    server.serve("/b", "second");
-    EXPECT_EQ(FetchText(server.url("/a"), true, nullptr), "first");
-    EXPECT_EQ(FetchText(server.url("/b"), true, nullptr), "second");
-    EXPECT_EQ(server.lastRemotePort("/a"), server.lastRemotePort("/b"));
-    const std::string agent = server.lastHeader("/b", "User-Agent");
-    EXPECT_EQ(QString::fromStdString(agent), InternetSession::userAgent());
-    EXPECT_TRUE(InternetSession::userAgent().startsWith("Tavrin/"));
-}
-
-TEST(FileUrls, AreReadWithLengthZero)
-{
-    const QString path = test::PrivateFoldersListener::root() + "/local.bin";
-    QByteArray content(10000, 'f');
-    content[5] = '\0';
-    ASSERT_TRUE(test::writeFile(path, content));
-    const QString url = QUrl::fromLocalFile(path).toString();
-
-    ProgressReceiver receiver;
-    QByteArray buffer;
-    ASSERT_TRUE(FetchBytes(url, buffer, false, &receiver));
-    receiver.drain();
-    EXPECT_EQ(buffer, content);
-    expectProgressShape(receiver, 0, 10000);
-    EXPECT_EQ(FetchText(url, false, nullptr), "fffff");
-
-    EXPECT_FALSE(FetchBytes(QUrl::fromLocalFile(path + ".missing").toString(), buffer, false, nullptr));
-    EXPECT_FALSE(FetchBytes(url, buffer, false, nullptr, 9999)) << "the cap holds for files too";
-    EXPECT_FALSE(FetchBytes("gopher://127.0.0.1/x", buffer, false, nullptr));
 }
 
 TEST(DecodeUrl, DecodesEscapesAndEncodesNothing)
 {
-    struct Case {
-        QString in;
-        QString out;
-    };
-    const Case cases[] = {
+    const std::pair<QString, QString> cases[] = {
         { "http://a/b%20c", "http://a/b c" },
         { "tavrin://section?id=deportes%26ocio", "tavrin://section?id=deportes&ocio" },
         { "http://a/caf%C3%A9", QString::fromUtf8("http://a/caf\xC3\xA9") },
@@ -434,9 +310,9 @@ TEST(DecodeUrl, DecodesEscapesAndEncodesNothing)
         { "%41" + QString(2082, 'x'), "A" + QString(2082, 'x') },
         { "%41" + QString(2083, 'x'), "%41" + QString(2083, 'x') },
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.in.left(40).toStdString());
-        EXPECT_EQ(DecodeUrl(c.in), c.out);
+    for (const auto &[in, out] : cases) {
+        SCOPED_TRACE(in.left(40).toStdString());
+        EXPECT_EQ(DecodeUrl(in), out);
     }
 }
 

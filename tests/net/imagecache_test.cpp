@@ -17,25 +17,37 @@
 namespace tavrin {
 namespace {
 
-using test::TestServer;
-
 using test::readFile;
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    ASSERT_TRUE(EnsureDirectory(DirectoryOf(path)));
-    ASSERT_TRUE(test::writeFile(path, bytes));
-}
+class CacheImagesTest : public testing::Test {
+protected:
+    // Lists the image; the server has its bytes, or answers 404 for null bytes.
+    void add(const char *id, const QByteArray &bytes, std::uint32_t crc32)
+    {
+        const std::string path = std::string("/") + id + ".gif";
+        server.serve(path, bytes.toStdString(), bytes.isNull() ? 404 : 200, "image/gif");
+        const ConfigImage image { id, crc32, server.url(path) };
+        config.images.insert_or_assign(image.id, image);
+    }
+    QString pathOf(const char *id) const { return ImagePath(config.images.at(id)); }
 
-TEST(CacheImages, OneImage)
+    test::TestServer server;
+    InternetSession session;
+    ClientConfig config;
+};
+
+TEST_F(CacheImagesTest, AnImageIsReplacedOnlyByAnIntactDownload)
 {
-    const QByteArray good = "\x89PNG good image bytes";
-    const QByteArray old = "\x89PNG old image bytes";
-    const QByteArray bad = "\x89PNG damaged in transit";
+    const QByteArray good = "GIF89a good image bytes";
+    const QByteArray old = "GIF89a old image bytes";
+    const QByteArray bad = "GIF89a damaged in transit";
+    const QByteArray link = "<a link to another file>";
+    const QString elsewhere = DataFolder() + QStringLiteral("elsewhere.txt");
+    ASSERT_TRUE(test::writeFile(elsewhere, "not an image"));
     struct Case {
         const char *name;
         std::optional<QByteArray> onDisk; // nothing: no file
-        std::optional<QByteArray> served; // nothing: 404
+        QByteArray served; // null: 404
         std::uint32_t crc;
         bool ok;
         int downloads;
@@ -46,84 +58,50 @@ TEST(CacheImages, OneImage)
         { "intact file is kept", good, bad, BufferCrc32(good), true, 0, good },
         { "corrupt file is replaced", old, good, BufferCrc32(good), true, 1, good },
         { "wrong-checksum download keeps the old file", old, bad, BufferCrc32(good), false, 1, old },
-        { "wrong-checksum download of a missing file stores nothing", std::nullopt, bad, BufferCrc32(good),
-          false, 1, "<missing>" },
-        { "failed download keeps the old file", old, std::nullopt, BufferCrc32(good), false, 1, old },
-        { "checksum 0 and an empty file pass", QByteArray(), std::nullopt, 0, true, 0, QByteArray() },
-        { "checksum 0 and no file needs a download", std::nullopt, std::nullopt, 0, false, 1, "<missing>" },
+        { "wrong-checksum download of no file stores none", std::nullopt, bad, BufferCrc32(good), false, 1,
+          "<missing>" },
+        { "failed download keeps the old file", old, QByteArray(), BufferCrc32(good), false, 1, old },
+        { "checksum 0 and an empty file pass", "", QByteArray(), 0, true, 0, "" },
+        { "checksum 0 and no file needs a download", std::nullopt, QByteArray(), 0, false, 1, "<missing>" },
+        { "a link in its place is replaced, not written through", link, good, BufferCrc32(good), true, 1,
+          good },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TestServer server;
-        InternetSession session;
-        if (c.served)
-            server.serve("/logo.png", c.served->toStdString(), 200, "image/png");
-        ClientConfig config;
-        const ConfigImage image { "logo", c.crc, server.url("/logo.png") };
-        config.images.emplace(image.id, image);
-        const QString path = ImagePath(image);
+        add("logo", c.served, c.crc);
+        const QString path = pathOf("logo");
+        const int before = server.hits("/logo.gif");
         QFile::remove(path);
-        if (c.onDisk)
-            writeFile(path, *c.onDisk);
+        ASSERT_TRUE(EnsureDirectory(DirectoryOf(path)));
+        ASSERT_TRUE(!c.onDisk
+                    || (c.onDisk == link ? QFile::link(elsewhere, path) : test::writeFile(path, *c.onDisk)));
 
-        EXPECT_EQ(CacheImages(config), c.ok);
-        EXPECT_EQ(server.hits("/logo.png"), c.downloads);
+        EXPECT_EQ(CacheImages(session, config), c.ok);
+        EXPECT_EQ(server.hits("/logo.gif") - before, c.downloads);
         EXPECT_EQ(readFile(path), c.finalFile);
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
     }
-}
-
-TEST(CacheImages, ALinkAtTheImagePathIsReplacedNotWrittenThrough)
-{
-    const QByteArray good = "\x89PNG good image bytes";
-    TestServer server;
-    InternetSession session;
-    server.serve("/logo.png", good.toStdString(), 200, "image/png");
-    ClientConfig config;
-    const ConfigImage image { "logo", BufferCrc32(good), server.url("/logo.png") };
-    config.images.emplace(image.id, image);
-    const QString path = ImagePath(image);
-    const QString elsewhere = DataFolder() + QStringLiteral("elsewhere.txt");
-    writeFile(elsewhere, "not an image");
-    QFile::remove(path);
-    ASSERT_TRUE(EnsureDirectory(DirectoryOf(path)));
-    ASSERT_TRUE(QFile::link(elsewhere, path));
-
-    EXPECT_TRUE(CacheImages(config));
-    EXPECT_FALSE(QFileInfo(path).isSymLink());
-    EXPECT_EQ(readFile(path), good);
     EXPECT_EQ(readFile(elsewhere), "not an image");
 }
 
-TEST(CacheImages, WalksInIdentifierOrderAndStopsAtTheFirstFailure)
+TEST_F(CacheImagesTest, WalksInIdentifierOrderAndStopsAtTheFirstFailure)
 {
-    TestServer server;
-    InternetSession session;
-    const QByteArray a = "image a";
-    const QByteArray c = "image c";
-    server.serve("/a.gif", a.toStdString());
-    server.serve("/c.gif", c.toStdString());
-    // "b" is not served.
-    ClientConfig config;
-    for (const ConfigImage &image : { ConfigImage { "c", BufferCrc32(c), server.url("/c.gif") },
-                                      ConfigImage { "b", 1234, server.url("/b.gif") },
-                                      ConfigImage { "a", BufferCrc32(a), server.url("/a.gif") } })
-        config.images.emplace(image.id, image);
-
-    EXPECT_FALSE(CacheImages(config));
-    EXPECT_EQ(server.hits("/a.gif"), 1);
-    EXPECT_EQ(server.hits("/b.gif"), 1);
-    EXPECT_EQ(server.hits("/c.gif"), 0) << "images after the failure are not looked at";
-    EXPECT_EQ(readFile(ImagePath(config.images.at("a"))), a);
+    add("c", "image c", BufferCrc32("image c"));
+    add("b", QByteArray(), 1234);
+    add("a", "image a", BufferCrc32("image a"));
+    const auto hits = [this] {
+        return std::vector { server.hits("/a.gif"), server.hits("/b.gif"), server.hits("/c.gif") };
+    };
+    EXPECT_FALSE(CacheImages(session, config));
+    EXPECT_EQ(hits(), (std::vector { 1, 1, 0 }))
+        << "in identifier order; none after the failure is looked at";
+    EXPECT_EQ(readFile(pathOf("a")), "image a");
 
     // Once "b" is served, the next attempt completes and fetches only what is missing.
-    const QByteArray b = "image b";
-    server.serve("/b.gif", b.toStdString());
-    config.images["b"].crc32 = BufferCrc32(b);
-    EXPECT_TRUE(CacheImages(config));
-    EXPECT_EQ(server.hits("/a.gif"), 1);
-    EXPECT_EQ(server.hits("/b.gif"), 2);
-    EXPECT_EQ(server.hits("/c.gif"), 1);
-    EXPECT_EQ(readFile(ImagePath(config.images.at("c"))), c);
+    add("b", "image b", BufferCrc32("image b"));
+    EXPECT_TRUE(CacheImages(session, config));
+    EXPECT_EQ(hits(), (std::vector { 1, 2, 1 }));
+    EXPECT_EQ(readFile(pathOf("c")), "image c");
 }
 
 } // namespace

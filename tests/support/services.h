@@ -36,11 +36,13 @@ public:
         return m_step > 0 ? m_seconds.fetch_add(m_step) : m_system.nowSeconds();
     }
     std::int64_t monotonicMs() const override { return m_system.monotonicMs(); }
-    std::int64_t realWaitMs(std::int64_t ms) const override { return ms * m_usPerSecond / 1000000; }
+    std::int64_t realWaitMs(std::int64_t ms) const override { return ms * m_usPerSecond.load() / 1000000; }
+    // Rescales the waits that start from now on (a test that needs long waits after quick ones).
+    void setMicrosecondsPerSecond(int microsecondsPerSecond) { m_usPerSecond = microsecondsPerSecond; }
 
 private:
     SystemClock m_system;
-    int m_usPerSecond;
+    std::atomic<int> m_usPerSecond;
     int m_step;
     mutable std::atomic<std::int64_t> m_seconds { 1700000000 };
 };
