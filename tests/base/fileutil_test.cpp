@@ -195,14 +195,21 @@ TEST(FileUtil, TempFolderIsPrivate)
 {
     EXPECT_EQ(TempFolder(), at(u"runtime/Tavrin/"_s));
     EXPECT_EQ(modeOf(TempFolder()) & 0777, 0700u);
+    EXPECT_EQ(SingleInstanceLockPath(), at(u"runtime/Tavrin_ONE_AND_ONLY"_s));
 
-    // Without a runtime folder: under the system temporary path, named for the user.
+    // Without a runtime folder: a private one of our own under the system temporary path, named for the
+    // user, holding the temporary folder and the lock.
     qunsetenv("XDG_RUNTIME_DIR");
     const QByteArray savedTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", native(at(QString())));
-    const QString fallback = at(u"Tavrin-"_s + QString::number(::geteuid()) + u'/');
-    EXPECT_EQ(TempFolder(), fallback);
-    EXPECT_EQ(modeOf(fallback) & 0777, 0700u);
+    const QString runtime = at(u"Tavrin-"_s + QString::number(::geteuid()) + u'/');
+    EXPECT_EQ(TempFolder(), runtime + u"Tavrin/"_s);
+    EXPECT_EQ(SingleInstanceLockPath(), runtime + u"Tavrin_ONE_AND_ONLY"_s);
+    EXPECT_EQ(modeOf(runtime) & 0777, 0700u);
+    // A runtime folder another user could write to is refused, and nothing is made inside it.
+    ASSERT_EQ(::chmod(native(runtime).constData(), 0777), 0);
+    EXPECT_EQ(RuntimeFolder(), QString());
+    EXPECT_EQ(SingleInstanceLockPath(), QString());
     if (savedTmp.isEmpty())
         qunsetenv("TMPDIR");
     else
