@@ -31,12 +31,10 @@ QList<SectionChoice> choices(const char *selection, const QStringList &names = {
     return list;
 }
 
-// The idiom every page builder follows (one block copy per item, its fields filled, the list set), with
-// the text after the blocks kept, lists without items or blocks, and blocks without a list or a pair.
-TEST(SectionsPage, ValidCurrentSectionAndSelectedSectionsInOrderWithTheCurrentOneMarked)
+// The idiom every page builder follows: one block copy per item, its fields filled, the list set.
+TEST(Sections, ValidCurrentSectionSectionsPageAndNewsAddress)
 {
-    // A current index past the end becomes 0; an unselected current section gives way to the first
-    // selected one; with nothing selected the index stays; without sections there is none.
+    // Past the end: 0; unselected: the first selected; nothing selected: kept; no sections: none.
     const std::tuple<int, const char *, int> currents[] = { { 1, "+++", 1 }, { 0, "--+", 2 }, { 7, "++", 0 },
                                                             { 7, "-+", 1 },  { 1, "---", 1 }, { 0, "", -1 } };
     for (const auto &[current, selection, expected] : currents)
@@ -46,43 +44,59 @@ TEST(SectionsPage, ValidCurrentSectionAndSelectedSectionsInOrderWithTheCurrentOn
                                 "@BLOCK_SECTION@@BLOCK_SELECTED_SECTION@<td class=\"on\">{section_name}</td>"
                                 "@BLOCK_SELECTED_SECTION@\n");
     const QString list = tmpl("<tr>{SECTIONS}</tr>") + blocks;
-    const auto sections
-        = choices("++-+", { u"Portada"_s, u"Última hora"_s, u"Deportes"_s, u"Vida y ocio"_s });
+    const auto chosen = choices("++-+", { u"Portada"_s, u"Última hora"_s, u"Deportes"_s, u"Vida y ocio"_s });
     const QString first = u"<tr><td><a href=\"?id=1\">Portada</a></td>"_s;
     const QString last = u"<td><a href=\"?id=4\">Vida&nbsp;y&nbsp;ocio</a></td></tr>\n"_s;
     const std::tuple<QString, QList<SectionChoice>, int, QString> cases[] = {
-        { list, sections, 1, first + u"<td class=\"on\">Última hora</td>"_s + last },
+        { list, chosen, 1, first + u"<td class=\"on\">Última hora</td>"_s + last },
         // A current section that is not selected marks none.
-        { list, sections, 2, first + u"<td><a href=\"?id=2\">Última&nbsp;hora</a></td>"_s + last },
+        { list, chosen, 2, first + u"<td><a href=\"?id=2\">Última&nbsp;hora</a></td>"_s + last },
         { list, {}, -1, u"<tr></tr>\n"_s },
-        { u"<p>"_s + blocks + u"</p>"_s, sections, 1, u"<p>\n</p>"_s },
-        { tmpl("<p>{SECTIONS}</p>"), sections, 1, u"<p></p>"_s },
-        { tmpl("<p>{SECTIONS}@BLOCK_SECTION@</p>"), sections, 0, tmpl("<p>@BLOCK_SECTION@</p>") },
+        { u"<p>"_s + blocks + u"</p>"_s, chosen, 1, u"<p>\n</p>"_s },
+        { tmpl("<p>{SECTIONS}@BLOCK_SECTION@</p>"), chosen, 0, tmpl("<p>@BLOCK_SECTION@</p>") },
     };
     for (const auto &[header, sectionList, current, page] : cases)
         EXPECT_EQ(ComposeSectionsPage(header, sectionList, current), page) << header.toStdString();
+
+    // News address: every marker filled; with no subsection selected "@SUBSECTIONS@/" goes, one without "/"
+    // stays.
+    const QString own
+        = u"http://own.example/@SECTION@/@SUBSECTIONS@/@SUBSECTIONS@/?id=@SECTION@&sub=@SUBSECTIONS@"_s;
+    ClientConfig config;
+    config.sections_html_url = u"http://n.example/@SECTION@/@SUBSECTIONS@/"_s;
+    const QList<Subsection> subsections
+        = { { u"n"_s, u"61"_s, u"6_61"_s, true, false }, { u"n"_s, u"63"_s, u"6_63"_s, false, false } };
+    config.sections
+        = { { {}, u"5"_s, {}, false, own, {}, {}, {} }, { {}, u"6"_s, {}, false, {}, {}, {}, subsections } };
+    EXPECT_EQ(NewsAddress(config, config.sections[0]), u"http://own.example/5/?id=5&sub=@SUBSECTIONS@"_s);
+    EXPECT_EQ(NewsAddress(config, config.sections[1]), u"http://n.example/6/61/"_s); // the active one
+    ASSERT_TRUE(SetSectionSelected(u"6_63"_s, true));
+    EXPECT_EQ(NewsAddress(config, config.sections[1]), u"http://n.example/6/61,63/"_s);
+    ASSERT_TRUE(SetSectionSelected(u"6_61"_s, false) && SetSectionSelected(u"6_63"_s, false));
+    EXPECT_EQ(NewsAddress(config, config.sections[1]), u"http://n.example/6/"_s);
+
+    // The sections' own selection comes from the same store; the second is not active, with no choice stored.
+    ASSERT_TRUE(SetSectionSelected(u"5"_s, true));
+    QStringList picked;
+    for (const SectionChoice &choice : SectionChoices(config))
+        picked << choice.id + (choice.selected ? u"+"_s : u"-"_s);
+    EXPECT_EQ(picked, QStringList({ u"5+"_s, u"6-"_s }));
 }
 
-TEST(HtmlTemplate, PlaceholdersAreFilledEverywhereAndValuesStayAsGiven)
+TEST(HtmlTemplate, FillsEveryPlaceholderKeepsMalformedMarkupAndRemovalAlwaysTerminates)
 {
     // Every occurrence is replaced once; the inserted value is not searched again, nor escaped.
     QString copy = tmpl("{id} and {id} but not {ID}");
     FillValue(copy, u"id"_s, tmpl("<&\"> {id}"));
     EXPECT_EQ(copy, tmpl("<&\"> {id} and <&\"> {id} but not {ID}"));
-
-    HtmlTemplate page(tmpl("<h1>{title}</h1>{never_set}<p>{v}</p>"));
-    page.SetValue(u"title"_s, u"first"_s);
-    page.SetValue(u"title"_s, u"second"_s); // nothing left to replace
-    // Markers that reach the page only through a value have no pair in the source.
-    page.SetValue(u"v"_s, tmpl("@X@in value@X@"));
-    EXPECT_EQ(page.GetResult(), tmpl("<h1>first</h1>{never_set}<p>@X@in value@X@</p>"));
-
-    EXPECT_EQ(ToNbsp(u"tab\there\nline"_s), u"tab\there\nline"_s); // only blanks become &nbsp;
+    HtmlTemplate filled(tmpl("<h1>{title}</h1>{never_set}<p>{v}</p>"));
+    filled.SetValue(u"title"_s, u"first"_s);
+    filled.SetValue(u"title"_s, u"second"_s); // nothing left to replace
+    filled.SetValue(u"v"_s, tmpl("@X@in value@X@")); // markers only in a value have no pair in the source
+    EXPECT_EQ(filled.GetResult(), tmpl("<h1>first</h1>{never_set}<p>@X@in value@X@</p>"));
+    EXPECT_EQ(ToNbsp(u"a  b\tc\nd"_s), u"a&nbsp;&nbsp;b\tc\nd"_s); // every blank, and only blanks
     EXPECT_EQ(ToFileUrl(u"/run/user/0/Tavrin/a b#.tmp"_s), u"file:///run/user/0/Tavrin/a b#.tmp"_s);
-}
 
-TEST(HtmlTemplate, MalformedMarkupStaysAndRemovalAlwaysTerminates)
-{
     const auto kept = [](const QString &text) { return std::pair(text, text); };
     const std::pair<QString, QString> cases[] = {
         // Markers that cannot be paired stop the removal; what was removed before that stays removed.
@@ -108,37 +122,6 @@ TEST(HtmlTemplate, MalformedMarkupStaysAndRemovalAlwaysTerminates)
     HtmlTemplate overlapping(tmpl("@@@@@@"));
     EXPECT_EQ(overlapping.GetBlock(u" @ --><!-- @ "_s), QString());
     EXPECT_EQ(overlapping.GetResult(), QString());
-}
-
-TEST(NewsAddress, FillsTheMarkersFromTheSectionPageAndTheStoredSelection)
-{
-    ClientConfig config;
-    config.sections_html_url = u"http://n.example/@SECTION@/@SUBSECTIONS@/"_s;
-    Section own, shared;
-    own.id = u"5"_s;
-    // Every marker is filled; without a selected subsection "@SUBSECTIONS@/" goes, one without a slash stays.
-    own.html_url
-        = u"http://own.example/@SECTION@/@SUBSECTIONS@/@SUBSECTIONS@/?id=@SECTION@&sub=@SUBSECTIONS@"_s;
-    shared.id = u"6"_s;
-    for (int i = 1; i <= 3; ++i)
-        shared.subsections.append({ u"n"_s, u"6%1"_s.arg(i), u"6_6%1"_s.arg(i), i == 1 });
-    config.sections = { own, shared };
-
-    EXPECT_EQ(NewsAddress(config, own), u"http://own.example/5/?id=5&sub=@SUBSECTIONS@"_s);
-    EXPECT_EQ(NewsAddress(config, shared), u"http://n.example/6/61/"_s); // the active one
-    ASSERT_TRUE(SetSectionSelected(u"6_63"_s, true));
-    EXPECT_EQ(NewsAddress(config, shared), u"http://n.example/6/61,63/"_s);
-    ASSERT_TRUE(SetSectionSelected(u"6_61"_s, false));
-    ASSERT_TRUE(SetSectionSelected(u"6_63"_s, false));
-    EXPECT_EQ(NewsAddress(config, shared), u"http://n.example/6/"_s);
-
-    // The selection of the sections themselves comes from the same store.
-    ASSERT_TRUE(SetSectionSelected(u"5"_s, true));
-    const QList<SectionChoice> choices = SectionChoices(config);
-    ASSERT_EQ(choices.size(), 2);
-    EXPECT_TRUE(choices.at(0).selected);
-    EXPECT_FALSE(choices.at(1).selected); // not active and no stored choice
-    EXPECT_EQ(choices.at(1).id, u"6"_s);
 }
 
 } // namespace

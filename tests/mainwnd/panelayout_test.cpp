@@ -13,8 +13,7 @@
 #include <tuple>
 
 // Readable rectangles in failure messages (found by argument-dependent lookup).
-void PrintTo(const QRect &rect, std::ostream *out);
-void PrintTo(const QRect &rect, std::ostream *out)
+static void PrintTo(const QRect &rect, std::ostream *out)
 {
     *out << "(" << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height() << ")";
 }
@@ -46,18 +45,16 @@ TEST(LayoutPanes, StacksThePanesFromTheirMeasurements)
     EXPECT_EQ(
         layout(0, { page(50, 300), none, page(40), true }),
         (Placed { QRect(0, 0, 400, 50), hidden, QRect(0, 50, 300, 510), hidden, QRect(0, 560, 300, 40) }));
-    // Refreshing with a sections page wider than the window: loading takes the news pane's place.
-    EXPECT_EQ(layout(3, { page(50, 900), page(30), page(40) }, true),
-              (Placed { pane(3, 50), pane(53, 30), hidden, pane(83, 474), pane(557, 40) }));
-    // Content taller than the window: the middle pane gets nothing. A page not measured stops the layout.
-    EXPECT_EQ(layout(3, { page(300), page(300), page(100) }),
-              (Placed { pane(3, 300), pane(303, 300), pane(603, 0), hidden, pane(497, 100) }));
+    // Refreshing, a sections page wider than the window, content taller than it: the loading pane takes
+    // the news pane's place and gets nothing. A page not measured yet stops the layout there.
+    EXPECT_EQ(layout(3, { page(300, 900), page(300), page(100) }, true),
+              (Placed { pane(3, 300), pane(303, 300), hidden, pane(603, 0), pane(497, 100) }));
     EXPECT_EQ(layout(3, { none, page(30), page(40) }), Placed {});
     EXPECT_EQ(layout(3, { page(50), none, page(40) }), Placed { pane(3, 50) });
     EXPECT_EQ(layout(3, { page(50), page(30), none }), (Placed { pane(3, 50), pane(53, 30) }));
 }
 
-TEST(FrameWidth, SumsTheBordersAndSaturates)
+TEST(Frame, WidthSumsTheBordersAndSaturatesAndBandsArePaintedInward)
 {
     const std::pair<QList<Border>, int> cases[] = {
         { {}, 0 },
@@ -70,42 +67,39 @@ TEST(FrameWidth, SumsTheBordersAndSaturates)
     // A frame that wide leaves no inner area, and the arithmetic built on it stays in range.
     EXPECT_EQ(HitTestFrame(QPoint(200, 300), kWindow, kMax / 4), HTTOPLEFT);
     EXPECT_EQ(layout(kMax / 4, { QSize(400, 50), QSize(400, 20), QSize(400, 30) })[2].value().height(), 0);
-}
 
-TEST(DrawBorders, PaintsEachBandInsideThePreviousAndStopsAtTheCentre)
-{
-    const auto painted = [](QSize size, const QList<Border> &borders) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::black);
+    // The painter: each band inside the previous (colours are 0x00BBGGRR), nothing else, up to the centre.
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    const auto paint = [&](const QList<Border> &borders) {
         QPainter painter(&image);
         DrawBorders(painter, borders, image.rect());
-        painter.end();
-        return image;
     };
-    // The configuration's colours are 0x00BBGGRR.
-    const QImage image = painted(QSize(20, 10), { Border { 0x0000FF, 2 }, Border { 0xFFFFFF, 1 } });
     const QRgb red = qRgb(255, 0, 0), white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    paint({});
+    EXPECT_EQ(image.pixel(0, 0), black);
+    paint({ Border { 0x0000FF, 2 }, Border { 0xFFFFFF, 1 } });
     const std::pair<QPoint, QRgb> pixels[] = {
         { { 0, 0 }, red },  { { 1, 1 }, red },    { { 2, 2 }, white },  { { 3, 3 }, black },
         { { 18, 8 }, red }, { { 17, 7 }, white }, { { 16, 6 }, black }, { { 10, 5 }, black },
     };
     for (const auto &[pixel, colour] : pixels)
         EXPECT_EQ(image.pixel(pixel), colour) << pixel.x() << "," << pixel.y();
-    EXPECT_EQ(painted(QSize(6, 6), {}).pixel(0, 0), black);
-    QImage green(6, 6, QImage::Format_RGB32);
+    QImage green = image;
     green.fill(QColor(0, 255, 0));
-    EXPECT_EQ(painted(QSize(6, 6), { Border { 0x00FF00, 50 } }), green); // wider than the window
+    paint({ Border { 0x00FF00, 50 } }); // wider than the window: fills it
+    EXPECT_EQ(image, green);
 }
 
-TEST(PlaceMainWindow, RestoresOrCentres)
+TEST(WindowFrame, PlacementResizeBandsGripMinimumSizeAndDragArea)
 {
     const QRect workArea(0, 0, 1920, 1040), centred(760, 220, 400, 600);
     const std::tuple<const char *, std::optional<QRect>, QRect, QRect> cases[] = {
         { "nothing saved", std::nullopt, workArea, centred },
-        { "design size, second screen", QRect(2000, 100, 400, 600), workArea, QRect(2000, 100, 400, 600) },
+        { "design size, partly on the second screen", QRect(3000, 9, 400, 600), workArea,
+          QRect(3000, 9, 400, 600) },
         { "narrower than the design", QRect(100, 50, 399, 700), workArea, centred },
         { "lower than the design", QRect(100, 50, 500, 599), workArea, centred },
-        { "partly on a screen", QRect(-300, 100, 400, 600), workArea, QRect(-300, 100, 400, 600) },
         { "off every screen", QRect(5000, 100, 400, 600), workArea, centred },
         // Offsets from the screen origin; odd remainders truncate.
         { "beside a left panel", std::nullopt, QRect(40, 0, 1881, 1041), QRect(740, 220, 400, 600) },
@@ -113,10 +107,7 @@ TEST(PlaceMainWindow, RestoresOrCentres)
     const QList<QRect> screens { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
     for (const auto &[name, saved, area, expected] : cases)
         EXPECT_EQ(PlaceMainWindow(saved, kWindow, area, screens), expected) << name;
-}
 
-TEST(WindowFrame, ResizeBandsGripMinimumSizeAndDragArea)
-{
     const Qt::Edges T = Qt::TopEdge, L = Qt::LeftEdge, B = Qt::BottomEdge, R = Qt::RightEdge, none;
     // The bands are the frame width deep; only the diagonal resize cursor is a grip.
     const std::pair<QPoint, Qt::Edges> bands[] = {
@@ -130,8 +121,7 @@ TEST(WindowFrame, ResizeBandsGripMinimumSizeAndDragArea)
     EXPECT_EQ(GripEdges(Qt::SizeFDiagCursor), B | R);
     EXPECT_EQ(GripEdges(Qt::SizeBDiagCursor) | GripEdges(Qt::ArrowCursor), none);
 
-    // A resize below the minimum size: the dragged edge gives way.
-    const QRect small(100, 100, 350, 250); // right 450, bottom 350 (exclusive)
+    const QRect small(100, 100, 350, 250); // below the minimum: the dragged edge gives way
     const std::tuple<QRect, Qt::Edges, QRect> resizes[] = {
         { small, T | L, QRect(50, 50, 400, 300) },
         { small, B | R, QRect(100, 100, 400, 300) },

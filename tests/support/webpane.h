@@ -13,10 +13,9 @@
 
 namespace tavrin::test {
 
-constexpr int kLoadTimeoutMs = 20000;
+using namespace Qt::StringLiterals;
 
-// A page that closes its connection, so the engine keeps no idle connection that would hold the
-// server's shutdown for its keep-alive time.
+// A page that closes its connection: an idle kept-alive one would hold the server's shutdown.
 inline void servePage(TestServer &server, const std::string &path, const std::string &body, int status = 200,
                       const std::string &type = "text/html")
 {
@@ -27,9 +26,8 @@ inline void servePage(TestServer &server, const std::string &path, const std::st
     });
 }
 
-// A shown pane without scroll bars, as the measured panes are (the width measured is then the pane's
-// whole width). Its filter lets the program's own loads and frames through and cancels the rest, as the
-// main window's filter does; what it sees, every completed and every failed load is recorded.
+// A shown pane without scroll bars, as the measured panes are (its whole width is measured). Its filter
+// lets the program's own loads and frames through and cancels the rest, as the main window's does.
 class WebPaneTest : public testing::Test {
 protected:
     void SetUp() override
@@ -38,8 +36,7 @@ protected:
         pane->show();
         pane->setNavigationFilter([this](CWebBrowser2 *from, const NavigationRequest &request) {
             EXPECT_EQ(from, pane.get());
-            seen.append((request.programNavigation ? QStringLiteral("program ") : QString())
-                        + request.url.toString());
+            seen.append(QString(request.programNavigation ? "program " : "") + request.url.toString());
             return request.programNavigation || !request.isMainFrame ? NavigationVerdict::Allow
                                                                      : NavigationVerdict::Cancel;
         });
@@ -54,27 +51,19 @@ protected:
 
     template <typename Predicate> static bool wait(Predicate predicate)
     {
-        return waitUntil(predicate, kLoadTimeoutMs);
+        return waitUntil(predicate, 20000);
     }
-    // Runs `load` and waits for the next completed load.
     template <typename Load> bool completes(Load load)
     {
         const qsizetype before = completed.size();
         load();
         return wait([&] { return completed.size() > before; });
     }
-    // Serves the page at `path` and loads it.
     bool show(const std::string &path, const std::string &body)
     {
         servePage(server, path, body);
         return completes([&] { pane->Navigate(server.url(path)); });
     }
-    // Waits until the last completed load is this address.
-    bool waitCompleted(const QString &url)
-    {
-        return wait([&] { return !completed.isEmpty() && completed.last() == url; });
-    }
-    // The answer of a script run in the page.
     QVariant evaluate(const QString &script)
     {
         std::optional<QVariant> result;
@@ -84,8 +73,7 @@ protected:
     }
 
     TestServer server;
-    std::unique_ptr<CWebBrowser2> pane
-        = std::make_unique<CWebBrowser2>(QStringLiteral("urgent"), PaneFlags { false, true });
+    std::unique_ptr<CWebBrowser2> pane { new CWebBrowser2(u"urgent"_s, PaneFlags { false, true }) };
     // The addresses the filter saw ("program " before the program's own), loaded and failed to load.
     QStringList seen, completed, failed;
 };
