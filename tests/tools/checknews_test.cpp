@@ -2,34 +2,27 @@
 #include "support/privatefolders.h"
 #include "support/toolcases.h"
 
+using namespace Qt::StringLiterals;
+using tavrin::test::fixturePath;
+
 TEST(CheckNewsTool, ListsRecordsAndGivesTheVerdict)
 {
-    const auto news = [](const char *name) {
-        return QStringList { "check-news", tavrin::test::fixturePath("news", name) };
+    // Expected output, "|" for a tab and "H/" for the demo publisher; a tab in a title is flattened.
+    const auto out = [](QString text) {
+        return text.replace(u'|', u'\t').replace(u"H/"_s, u"http://127.0.0.1:8642/"_s).toUtf8();
     };
-    const auto lines = [](const QStringList &lines) { return (lines.join(u'\n') + u'\n').toUtf8(); };
-    const QString host = QStringLiteral("http://127.0.0.1:8642/");
-    const QString folder = tavrin::test::PrivateFoldersListener::root();
-    // Times print in a zone with summer time, so the local conversion shows.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TZ"), QStringLiteral("CET-1CEST,M3.5.0,M10.5.0/3"));
-    tavrin::test::expectToolRuns(
-        {
-            { news("good"), 0,
-              lines(
-                  { "portada\tp1\t2024-01-15 10:30:00\tA\u00f1o nuevo en la ciudad\t" + host + "news/p1.html",
-                    "portada\tp2\t2024-01-15 10:30:00\tSame second as p1\t" + host + "news/p2.html",
-                    "portada_local\tl1\t2024-07-15 08:05:09\tTab inside a title\t" + host + "news/l1.html",
-                    "deportes\td1\t2023-05-01 12:00:00\tFinal\t" + host + "news/d1.html", "read" }) },
-            { news("comment"), 0,
-              lines({ "portada\tp1\t2024-01-15 10:30:00\tFirst\t" + host + "p1", "read" }) },
-            { news("foreign"), 1,
-              lines({ "portada\tp1\t2024-01-15 10:30:00\tEspa\u00f1a\t" + host + "p1", "failed" }) },
-            { news("wrong_root"), 1, "failed\n" },
-            { { "check-news" }, 2, "" },
-            { news("good") << tavrin::test::fixturePath("news", "good"), 2, "" },
-            { { "check-news", folder + QStringLiteral("/absent.xml") }, 2, "" },
-            { { "check-news", folder }, 2, "" },
-        },
-        env);
+    const QByteArray read = out(u"portada|p1|2024-01-15 10:30:00|Año nuevo en la ciudad|H/news/p1.html\n"
+                                u"portada|p2|2024-01-15 10:30:00|Same second as p1|H/news/p2.html\n"
+                                u"portada_local|l1|2024-07-15 08:05:09|Tab inside a title|H/news/l1.html\n"
+                                u"deportes|d1|2023-05-01 12:00:00|Final|H/news/d1.html\nread\n"_s);
+    // What was read before a document failed is listed too.
+    const QByteArray failed = out(u"portada|p1|2024-01-15 10:30:00|España|H/p1\nfailed\n"_s);
+    const QString good = fixturePath("news", "good"), folder = tavrin::test::PrivateFoldersListener::root();
+    tavrin::test::expectToolRuns({
+        { { "check-news", good }, 0, read },
+        { { "check-news", fixturePath("news", "foreign") }, 1, failed },
+        { { "check-news", good, good }, 2, "" },
+        { { "check-news", folder + u"/absent.xml"_s }, 2, "" },
+        { { "check-news", folder }, 2, "" },
+    });
 }
