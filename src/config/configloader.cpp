@@ -1,6 +1,7 @@
 // The configuration document's grammar (parse) and the checks that decide whether the client runs with it.
 #include "config/configloader.h"
 
+#include "base/logging.h"
 #include "base/text.h"
 #include "config/xmldocument.h"
 
@@ -138,19 +139,19 @@ private:
 
 bool Reader::parse(const XmlElement &root, ClientConfig &c)
 {
-    c.url = Attribute(root, QStringLiteral("url"));
+    c.url = TokenAttribute(root, QStringLiteral("url"));
     const XmlElement app = FirstChild(root, QStringLiteral("app"));
     c.app_version = Attribute(app, QStringLiteral("version"));
-    c.app_url = Text(app);
-    c.monitoring_url = Attribute(FirstChild(root, QStringLiteral("monitoring")), QStringLiteral("url"));
+    c.app_url = TokenText(app);
+    c.monitoring_url = TokenAttribute(FirstChild(root, QStringLiteral("monitoring")), QStringLiteral("url"));
 
     if (!parseImages(root, c) || !parseTexts(root, c) || !parseSections(root, c)
         || !parseMainWindow(root, c)) {
         return false;
     }
 
-    c.add_user_rss_url
-        = Attribute(FirstChild(root, QStringLiteral("prefs_window")), QStringLiteral("add_user_rss_url"));
+    c.add_user_rss_url = TokenAttribute(FirstChild(root, QStringLiteral("prefs_window")),
+                                        QStringLiteral("add_user_rss_url"));
     if (c.add_user_rss_url.isEmpty()) {
         return fail(QStringLiteral("prefs_window: add_user_rss_url is missing or empty"));
     }
@@ -172,9 +173,9 @@ bool Reader::parseImages(const XmlElement &root, ClientConfig &c)
             return fail(QStringLiteral("images: holds something other than an image element"));
         }
         ConfigImage image;
-        image.id = Attribute(child, QStringLiteral("id"));
+        image.id = TokenAttribute(child, QStringLiteral("id"));
         image.crc32 = parseCrc(Attribute(child, QStringLiteral("crc32")));
-        image.url = Text(child);
+        image.url = TokenText(child);
         c.images.try_emplace(image.id, image);
     }
     return true;
@@ -186,7 +187,7 @@ bool Reader::parseTexts(const XmlElement &root, ClientConfig &c)
         if (!isElement(child, QStringLiteral("text"))) {
             return fail(QStringLiteral("texts: holds something other than a text element"));
         }
-        c.texts.try_emplace(Attribute(child, QStringLiteral("id")), Text(child));
+        c.texts.try_emplace(TokenAttribute(child, QStringLiteral("id")), Text(child));
     }
     return true;
 }
@@ -194,14 +195,14 @@ bool Reader::parseTexts(const XmlElement &root, ClientConfig &c)
 bool Reader::parseSections(const XmlElement &root, ClientConfig &c)
 {
     const XmlElement sections = FirstChild(root, QStringLiteral("sections"));
-    c.sections_html_url = Attribute(sections, QStringLiteral("html_url"));
-    c.sections_xml_url = Attribute(sections, QStringLiteral("xml_url"));
+    c.sections_html_url = TokenAttribute(sections, QStringLiteral("html_url"));
+    c.sections_xml_url = TokenAttribute(sections, QStringLiteral("xml_url"));
     for (const XmlElement &node : Children(sections)) {
         if (!isElement(node, QStringLiteral("section"))) {
             return fail(QStringLiteral("sections: holds something other than a section element"));
         }
         Section section;
-        const QString sectionId = Attribute(node, QStringLiteral("id"));
+        const QString sectionId = TokenAttribute(node, QStringLiteral("id"));
         for (const XmlElement &child : Children(node)) {
             const QString tag = TagName(child);
             if (!child.isNull() && tag == QStringLiteral("ads_html_code")) {
@@ -214,7 +215,7 @@ bool Reader::parseSections(const XmlElement &root, ClientConfig &c)
                     }
                     Subsection subsection;
                     subsection.name = Attribute(item, QStringLiteral("name"));
-                    subsection.id = Attribute(item, QStringLiteral("id"));
+                    subsection.id = TokenAttribute(item, QStringLiteral("id"));
                     subsection.key = sectionId + u'_' + subsection.id;
                     subsection.active = ParseDecimal(Attribute(item, QStringLiteral("active"))) == 1;
                     subsection.user_added = false;
@@ -229,9 +230,9 @@ bool Reader::parseSections(const XmlElement &root, ClientConfig &c)
         section.name = Attribute(node, QStringLiteral("name"));
         section.id = sectionId;
         section.active = ParseDecimal(Attribute(node, QStringLiteral("active"))) == 1;
-        section.html_url = Attribute(node, QStringLiteral("html_url"));
-        section.xml_url = Attribute(node, QStringLiteral("xml_url"));
-        section.user_rss_xml_url = Attribute(node, QStringLiteral("user_rss_xml_url"));
+        section.html_url = TokenAttribute(node, QStringLiteral("html_url"));
+        section.xml_url = TokenAttribute(node, QStringLiteral("xml_url"));
+        section.user_rss_xml_url = TokenAttribute(node, QStringLiteral("user_rss_xml_url"));
         c.sections.append(section);
     }
     return true;
@@ -254,16 +255,16 @@ bool Reader::parseMainWindow(const XmlElement &root, ClientConfig &c)
             return fail(
                 QStringLiteral("main_window explorers: holds something other than an explorer element"));
         }
-        const QString id = Attribute(node, QStringLiteral("id"));
+        const QString id = TokenAttribute(node, QStringLiteral("id"));
         if (id == QStringLiteral("header_and_sections")) {
             c.header_html = Text(FirstChild(node, QStringLiteral("html_code")));
         } else if (id == QStringLiteral("urgent")) {
-            c.urgent_url = Attribute(node, QStringLiteral("url"));
+            c.urgent_url = TokenAttribute(node, QStringLiteral("url"));
             c.urgent_reload = ParseDecimal(Attribute(node, QStringLiteral("reload")));
         } else if (id == QStringLiteral("news")) {
             c.news_reload = ParseDecimal(Attribute(node, QStringLiteral("reload")));
         } else if (id == QStringLiteral("loading")) {
-            c.loading_url = Attribute(node, QStringLiteral("url"));
+            c.loading_url = TokenAttribute(node, QStringLiteral("url"));
         } else if (id != QStringLiteral("ads_and_footer")) {
             return fail(QStringLiteral("main_window explorers: unknown explorer id \"%1\"").arg(id));
         }
@@ -393,14 +394,20 @@ int ParseDecimal(const QString &text)
 bool LoadConfigurationFile(const QString &path, ClientConfig &config, QString *reason)
 {
     XmlElement root;
-    const bool loaded = LoadXmlFile(path, root);
+    QString error;
+    const bool loaded = LoadXmlFile(path, root, &error);
+    if (!loaded)
+        qCDebug(lcConfig) << "configuration" << path << "not read:" << error;
     return loadFrom(loaded, root, config, reason);
 }
 
 bool LoadConfigurationText(const QByteArray &text, ClientConfig &config, QString *reason)
 {
     XmlElement root;
-    const bool loaded = LoadXmlText(text, root);
+    QString error;
+    const bool loaded = LoadXmlText(text, root, &error);
+    if (!loaded)
+        qCDebug(lcConfig) << "configuration not read:" << error;
     return loadFrom(loaded, root, config, reason);
 }
 

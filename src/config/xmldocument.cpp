@@ -2,6 +2,7 @@
 #include "config/xmldocument.h"
 
 #include <QFile>
+#include <QUtf8StringView>
 
 #include <libxml/entities.h>
 #include <libxml/parser.h>
@@ -145,6 +146,42 @@ struct TextCollector {
     }
 };
 
+// True when the document names its own encoding: a byte-order mark, UTF-16 or UTF-32 (a NUL among the first
+// bytes), or an encoding in its declaration.
+bool declaresEncoding(const QByteArray &text)
+{
+    if (text.startsWith("\xEF\xBB\xBF") || text.startsWith("\xFE\xFF") || text.startsWith("\xFF\xFE"))
+        return true;
+    if (text.size() >= 2 && (text[0] == '\0' || text[1] == '\0'))
+        return true;
+    if (!text.startsWith("<?xml"))
+        return false;
+    const qsizetype end = text.indexOf("?>");
+    return end > 0 && text.left(end).contains("encoding");
+}
+
+QString parseError(xmlParserCtxtPtr ctxt)
+{
+    const xmlError *error = xmlCtxtGetLastError(ctxt);
+    if (!error || !error->message)
+        return QStringLiteral("not well-formed");
+    return QStringLiteral("not well-formed at line %1: %2")
+        .arg(error->line)
+        .arg(QString::fromUtf8(error->message).trimmed());
+}
+
+QString trimmedToken(const QString &value)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype begin = 0;
+    qsizetype end = value.size();
+    while (begin < end && blank(value[begin]))
+        ++begin;
+    while (end > begin && blank(value[end - 1]))
+        --end;
+    return value.mid(begin, end - begin);
+}
+
 std::shared_ptr<const XmlDocumentData> adopt(xmlDocPtr doc, XmlElement &root)
 {
     auto data = std::make_shared<const XmlDocumentData>(doc);
@@ -157,43 +194,57 @@ std::shared_ptr<const XmlDocumentData> adopt(xmlDocPtr doc, XmlElement &root)
 
 } // namespace
 
-bool LoadXmlText(const QByteArray &text, XmlElement &root)
+bool LoadXmlText(const QByteArray &text, XmlElement &root, QString *error)
 {
     initLibxml();
-    if (text.isEmpty())
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
         return false;
+    };
+    if (text.isEmpty())
+        return fail(QStringLiteral("the document is empty"));
+    if (text.size() > std::numeric_limits<int>::max())
+        return fail(QStringLiteral("the document is too large"));
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt)
-        return false;
-    // No URL and no encoding: the byte-order mark or the declaration decides.
+        return fail(QStringLiteral("out of memory"));
+    const char *encoding
+        = declaresEncoding(text) || QUtf8StringView(text).isValidUtf8() ? nullptr : "windows-1252";
     xmlDocPtr doc
-        = xmlCtxtReadMemory(ctxt, text.constData(), int(text.size()), nullptr, nullptr, kParseOptions);
+        = xmlCtxtReadMemory(ctxt, text.constData(), int(text.size()), nullptr, encoding, kParseOptions);
     const bool wellFormed = ctxt->wellFormed != 0;
+    const QString why = wellFormed ? QString() : parseError(ctxt);
     xmlFreeParserCtxt(ctxt);
-    if (!doc)
-        return false;
-    if (!wellFormed) {
+    if (!doc || !wellFormed) {
         xmlFreeDoc(doc);
-        return false;
+        return fail(why.isEmpty() ? QStringLiteral("not well-formed") : why);
     }
-    return adopt(doc, root) != nullptr;
+    if (!adopt(doc, root))
+        return fail(QStringLiteral("the document has no root element"));
+    return true;
 }
 
-bool LoadXmlFile(const QString &path, XmlElement &root)
+bool LoadXmlFile(const QString &path, XmlElement &root, QString *error)
 {
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     // No stored path is the usual first start: a miss, not a file error worth a warning.
     if (path.isEmpty())
-        return false;
+        return fail(QStringLiteral("no file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return fail(QStringLiteral("the file cannot be read"));
     // A document larger than libxml2's int length would be refused by the parser anyway.
     if (file.size() > std::numeric_limits<int>::max())
-        return false;
+        return fail(QStringLiteral("the document is too large"));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return false;
-    return LoadXmlText(bytes, root);
+        return fail(QStringLiteral("the file cannot be read"));
+    return LoadXmlText(bytes, root, error);
 }
 
 QString TagName(const XmlElement &e)
@@ -229,6 +280,16 @@ QString Text(const XmlElement &e)
     TextCollector collector;
     collector.collectNode(n, 0);
     return QString::fromUtf8(collector.out);
+}
+
+QString TokenText(const XmlElement &e)
+{
+    return trimmedToken(Text(e));
+}
+
+QString TokenAttribute(const XmlElement &e, const QString &name)
+{
+    return trimmedToken(Attribute(e, name));
 }
 
 XmlElement FirstChild(const XmlElement &e, const QString &name)

@@ -31,10 +31,13 @@ private:
     void *m_node = nullptr;
 };
 
-// Parses the whole file; true and the root element, or false (missing, malformed, unsafe).
-bool LoadXmlFile(const QString &path, XmlElement &root);
-// Parses the document's bytes; its declaration (or byte-order mark) decides the encoding.
-bool LoadXmlText(const QByteArray &text, XmlElement &root);
+// Parses the whole file; true and the root element, or false (missing, malformed, unsafe) with, when
+// error is given, the reason.
+bool LoadXmlFile(const QString &path, XmlElement &root, QString *error = nullptr);
+// Parses the document's bytes. Its declaration or byte-order mark decides the encoding; a document with
+// neither that is not valid UTF-8 is read as windows-1252, the code page such documents were written in.
+// On failure, when error is given, it says why ("not well-formed at line 3: ...").
+bool LoadXmlText(const QByteArray &text, XmlElement &root, QString *error = nullptr);
 
 // Element name; "" for null.
 QString TagName(const XmlElement &e);
@@ -42,6 +45,10 @@ QString TagName(const XmlElement &e);
 QString Attribute(const XmlElement &e, const QString &name);
 // All descendant text, CDATA included.
 QString Text(const XmlElement &e);
+// A single-token value (an address, an identifier) as text or attribute: the value without the white space
+// around it, so an address written on its own indented line is still the address.
+QString TokenText(const XmlElement &e);
+QString TokenAttribute(const XmlElement &e, const QString &name);
 // First child element with that name, else null.
 XmlElement FirstChild(const XmlElement &e, const QString &name);
 // Child nodes in document order; nodes that are not elements come as null elements;

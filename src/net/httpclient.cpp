@@ -62,6 +62,7 @@ struct InternetSession::Private {
     std::array<std::mutex, CURL_LOCK_DATA_LAST> locks;
     mutable QMutex mutex;
     ProxyCredentialsProvider *provider = nullptr;
+    bool useCache = true;
     FetchLimits limits;
     QString proxy;
     std::optional<ProxyCredentials> credentials;
@@ -76,6 +77,18 @@ struct InternetSession::Private {
         static_cast<Private *>(user)->locks[data].unlock();
     }
 };
+
+bool InternetSession::usesCache() const
+{
+    QMutexLocker lock(&m_d->mutex);
+    return m_d->useCache;
+}
+
+void InternetSession::setUsesCache(bool on)
+{
+    QMutexLocker lock(&m_d->mutex);
+    m_d->useCache = on;
+}
 
 ProxyCredentialsProvider &InternetSession::credentialsProvider() const
 {
@@ -172,6 +185,7 @@ struct Transfer {
     QObject *notify = nullptr;
     qint64 maxBytes = 0;
     bool cachedAnswer = false; // a 304 will be answered from the cache
+    QString failure; // why the exchange failed
 
     long status = 0;
     qint64 contentLength = 0;
@@ -423,23 +437,32 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
             credentials = session.credentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
                                                                             QString::fromUtf8(t.proxyRealm));
             // A provider that keeps answering with refused credentials must not loop for ever.
-            if (!credentials || ++asks > kMaxProxyAsks)
+            if (!credentials || ++asks > kMaxProxyAsks) {
+                t.failure = QStringLiteral("proxy authentication required");
                 return Outcome::Failed;
+            }
             asked = true;
             continue;
         }
         if (asked)
             session.rememberProxyCredentials(credentials);
         if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
-            qCDebug(lcNet) << "download failed:" << url << "status" << status << curl_easy_strerror(rc)
-                           << (t.tooLarge ? "(body over the size cap)" : "");
+            if (t.tooLarge)
+                t.failure = QStringLiteral("the body is over the size cap");
+            else if (status >= 400)
+                t.failure = QStringLiteral("HTTP status %1").arg(status);
+            else
+                t.failure = QString::fromUtf8(curl_easy_strerror(rc));
+            qCDebug(lcNet) << "download failed:" << url << "status" << status << t.failure;
             return Outcome::Failed;
         }
         if (isRedirect(status) && t.hasLocation) {
             char *target = nullptr;
             curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
-            if (!target)
+            if (!target) {
+                t.failure = QStringLiteral("a redirect without a usable address");
                 return Outcome::Failed;
+            }
             location = QString::fromUtf8(target);
             return Outcome::Redirect;
         }
@@ -447,9 +470,10 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
     }
 }
 
-bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 maxBytes)
+bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 maxBytes, QString &failure)
 {
     QFile file(QUrl(url).toLocalFile());
+    failure = QStringLiteral("the file cannot be read");
     if (!file.open(QIODevice::ReadOnly))
         return false;
     postMessage(notify, WM_DOWNLOAD_LENGTH, 0);
@@ -462,8 +486,10 @@ bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 m
         if (count == 0)
             return true;
         total += count;
-        if (total > maxBytes)
+        if (total > maxBytes) {
+            failure = QStringLiteral("the body is over the size cap");
             return false;
+        }
         appendChunks(buffer, notify, chunk, count);
     }
 }
@@ -471,21 +497,29 @@ bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 m
 } // namespace
 
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
-              QObject *notify, qint64 maxBytes)
+              QObject *notify, qint64 maxBytes, QString *failure)
 {
     // Bytes are never translated here, so the transfer mode changes nothing.
     Q_UNUSED(binary);
+    QString why;
+    const auto fail = [&](const QString &text) {
+        if (failure)
+            *failure = text;
+        return false;
+    };
     try {
         const QString scheme = schemeOf(url);
         if (scheme == QLatin1String("file"))
-            return fetchFile(url, buffer, notify, maxBytes);
+            return fetchFile(url, buffer, notify, maxBytes, why) || fail(why);
         if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-            return false;
+            return fail(QStringLiteral("not an http, https or file address"));
 
         const long maxRedirects = session.limits().maxRedirects;
+        const bool useCache = session.usesCache();
         QString current = url;
         for (long hop = 0;; ++hop) {
-            const std::optional<HttpCacheEntry> cached = reload ? std::nullopt : HttpCache::load(current);
+            const std::optional<HttpCacheEntry> cached
+                = reload || !useCache ? std::nullopt : HttpCache::load(current);
             Transfer t;
             t.buffer = &buffer;
             t.notify = notify;
@@ -495,35 +529,37 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
             QString location;
             const Outcome outcome = exchange(current, t, reload, cached, location, session);
             if (outcome == Outcome::Failed)
-                return false;
+                return fail(t.failure);
             if (outcome == Outcome::Redirect) {
-                if (hop + 1 > maxRedirects || !RedirectAllowed(current, location))
-                    return false;
+                if (hop + 1 > maxRedirects)
+                    return fail(QStringLiteral("too many redirects"));
+                if (!RedirectAllowed(current, location))
+                    return fail(QStringLiteral("redirect to %1 refused").arg(location));
                 current = location;
                 continue;
             }
             if (t.status == 304 && cached) {
                 if (cached->body.size() > maxBytes)
-                    return false;
+                    return fail(QStringLiteral("the body is over the size cap"));
                 announce(t, cached->body.size());
                 appendChunks(buffer, notify, cached->body.constData(), cached->body.size());
                 return true;
             }
             announce(t, t.announcedLength());
-            if (t.status == 200 && !t.noStore && (!t.etag.isEmpty() || !t.lastModified.isEmpty()))
+            if (useCache && t.status == 200 && !t.noStore && (!t.etag.isEmpty() || !t.lastModified.isEmpty()))
                 HttpCache::store(current, HttpCacheEntry { t.etag, t.lastModified, buffer.mid(start) });
             return true;
         }
     } catch (...) {
-        return false;
+        return fail(QStringLiteral("internal error"));
     }
 }
 
 bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
-                QObject *notify, qint64 maxBytes)
+                QObject *notify, qint64 maxBytes, QString *failure)
 {
     buffer.clear();
-    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes);
+    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes, failure);
 }
 
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify)

@@ -62,6 +62,10 @@ public:
     // Who is asked for proxy credentials; one that always declines unless another was given. The caller
     // keeps ownership of the provider and keeps it alive as long as the session downloads.
     ProxyCredentialsProvider &credentialsProvider() const;
+    // Whether downloads read and fill the on-disk HTTP cache (default on); a checker that must leave the
+    // user's files alone turns it off.
+    bool usesCache() const;
+    void setUsesCache(bool on);
     void setCredentialsProvider(ProxyCredentialsProvider *provider);
 
     FetchLimits limits() const;
@@ -94,11 +98,12 @@ private:
 // WM_DOWNLOAD_LENGTH (announced length, 0 when unknown) and then WM_DOWNLOAD_PROGRESS per chunk of
 // at most 8192 bytes to notify (nothing when null). Without reload the request is conditional
 // against the on-disk HTTP cache; with reload the cache is bypassed. A body larger than maxBytes fails.
+// On failure, when failure is given, it says why (an HTTP status, libcurl's error text, the size cap ...).
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
-              QObject *notify, qint64 maxBytes = kMaxDocumentBytes);
+              QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr);
 // Empties buffer, then FetchUrl in binary mode.
 bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
-                QObject *notify, qint64 maxBytes = kMaxDocumentBytes);
+                QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr);
 // The body up to its first NUL byte; empty on failure.
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify);
 // The body, gzip-decompressed when it is a gzip file; empty on failure.

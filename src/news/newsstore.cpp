@@ -37,10 +37,10 @@ void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionK
     if (TagName(element) != QLatin1String("news"))
         return;
     NewsRecord record;
-    record.id = Attribute(element, QStringLiteral("id"));
+    record.id = TokenAttribute(element, QStringLiteral("id"));
     record.section_key = sectionKey;
     record.title = Text(FirstChild(element, QStringLiteral("title")));
-    record.url = Text(FirstChild(element, QStringLiteral("url")));
+    record.url = TokenText(FirstChild(element, QStringLiteral("url")));
     record.date = Text(FirstChild(element, QStringLiteral("date")));
     if (sectionKey.isEmpty() || record.id.isEmpty() || record.title.isEmpty() || record.url.isEmpty())
         return;
@@ -50,21 +50,28 @@ void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionK
         visit(record);
 }
 
-bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &visit)
+bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &visit, QString *reason)
 {
-    if (text.isEmpty())
+    const auto fail = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
         return false;
+    };
     XmlElement root;
-    if (!LoadXmlText(text, root) || TagName(root) != QLatin1String("sections_news"))
-        return false;
+    QString error;
+    if (!LoadXmlText(text, root, &error))
+        return fail(error);
+    if (TagName(root) != QLatin1String("sections_news"))
+        return fail(QStringLiteral("the root element is <%1>, not <sections_news>").arg(TagName(root)));
 
     // A node that is not an element ends the walk it belongs to, as if the list ended there.
     for (const XmlElement &section : Children(root)) {
         if (section.isNull())
             return true;
         if (TagName(section) != QLatin1String("section"))
-            return false;
-        const QString sectionId = Attribute(section, QStringLiteral("id"));
+            return fail(
+                QStringLiteral("<sections_news> holds <%1>, not only <section>").arg(TagName(section)));
+        const QString sectionId = TokenAttribute(section, QStringLiteral("id"));
         if (sectionId.isEmpty())
             continue;
         for (const XmlElement &child : Children(section)) {
@@ -74,7 +81,8 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
             if (name == QLatin1String("news")) {
                 parseNewsItem(child, sectionId, false, visit);
             } else if (name == QLatin1String("subsection")) {
-                const QString key = sectionId + QLatin1Char('_') + Attribute(child, QStringLiteral("id"));
+                const QString key
+                    = sectionId + QLatin1Char('_') + TokenAttribute(child, QStringLiteral("id"));
                 // The first document of a feed registered in this run only teaches which items exist.
                 const bool quiet = isJustRegistered(key);
                 for (const XmlElement &item : Children(child)) {
@@ -85,7 +93,8 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
                 if (quiet)
                     forgetJustRegistered(key);
             } else {
-                return false;
+                return fail(QStringLiteral("section \"%1\" holds <%2>, not only <news> and <subsection>")
+                                .arg(sectionId, name));
             }
         }
     }

@@ -28,7 +28,9 @@ public:
     void clearPending();
     // True when the text is a well-formed document whose root is sections_news and whose walk ended
     // normally; items read before a failure stay stored.
-    bool parseSectionsNews(const QByteArray &text, const RecordVisitor &visit = {});
+    // On false, when reason is given, it says why (not well-formed at line N, wrong root, ...).
+    bool parseSectionsNews(const QByteArray &text, const RecordVisitor &visit = {},
+                           QString *reason = nullptr);
     // Reads one news element into a record and stores it (nothing when its key, id, title or url is empty).
     void parseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet,
                        const RecordVisitor &visit = {});

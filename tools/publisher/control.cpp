@@ -67,7 +67,8 @@ std::string Describe(const ControlSettings &settings)
         + "\nversion=" + settings.offeredVersion + "\n";
     for (const auto &[path, rule] : settings.rules) {
         text += "rule " + path + " status=" + std::to_string(rule.status)
-            + " delay_ms=" + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent) + "\n";
+            + " delay_ms=" + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent)
+            + " corrupt=" + std::to_string(rule.corrupt) + "\n";
     }
     return text;
 }
@@ -99,7 +100,7 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
         });
         return Ok(std::string("offline=") + (on ? "1" : "0") + (all ? " all" : ""));
     }
-    if (name == "status" || name == "delay" || name == "silent") {
+    if (name == "status" || name == "delay" || name == "silent" || name == "corrupt") {
         const std::optional<std::string> path = RulePath(params);
         if (!path)
             return Bad("path must be a site path starting with / (a trailing * matches by prefix), or *");
@@ -113,16 +114,18 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
             if (*value < 0 || *value > 600000)
                 return Bad("ms must be 0 to 600000");
         }
-        const bool silent = Flag(params, "on", true);
+        const bool on = Flag(params, "on", true);
         control.Update([&](ControlSettings &settings) {
             PathRule &rule = settings.rules[*path];
             if (name == "status")
                 rule.status = *value;
             else if (name == "delay")
                 rule.delayMs = *value;
+            else if (name == "silent")
+                rule.silent = on;
             else
-                rule.silent = silent;
-            if (rule.status == 0 && rule.delayMs == 0 && !rule.silent)
+                rule.corrupt = on;
+            if (rule.status == 0 && rule.delayMs == 0 && !rule.silent && !rule.corrupt)
                 settings.rules.erase(*path);
         });
         return Ok(name + " " + *path);

@@ -18,6 +18,7 @@ struct PathRule {
     int status = 0; // answer this status instead of the page; 0 for none
     int delayMs = 0; // wait this long before answering
     bool silent = false; // never answer while the path stays silent
+    bool corrupt = false; // the body's last byte is changed (a checksum no longer matches)
 };
 
 struct ControlSettings {

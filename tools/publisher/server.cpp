@@ -117,6 +117,8 @@ PublisherServer::PublisherServer()
             reply = TextReply(503, "Servicio no disponible\n");
         else
             reply = HandleSite(*m_context.load(), path, RawQuery(request.target), now);
+        if (rule.corrupt && !reply.body.empty())
+            reply.body.back() = static_cast<char>(reply.body.back() ^ 0x01);
         FinishReply(reply, request.get_header_value("If-None-Match"),
                     request.get_header_value("If-Modified-Since"), gzip);
         Write(reply, response);

@@ -38,13 +38,20 @@ int checkNews(const QStringList &args)
 
     const SystemClock clock;
     NewsStore store(clock);
-    const bool read = store.parseSectionsNews(text, [](const NewsRecord &record) {
-        const QByteArray line = field(record.section_key) + '\t' + field(record.id) + '\t'
-            + FormatNewsDateTime(record.time).toUtf8() + '\t' + field(record.title) + '\t' + field(record.url)
-            + '\n';
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-    });
-    std::printf(read ? "read\n" : "failed\n");
+    QString reason;
+    const bool read = store.parseSectionsNews(
+        text,
+        [](const NewsRecord &record) {
+            const QByteArray line = field(record.section_key) + '\t' + field(record.id) + '\t'
+                + FormatNewsDateTime(record.time).toUtf8() + '\t' + field(record.title) + '\t'
+                + field(record.url) + '\n';
+            std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+        },
+        &reason);
+    if (read)
+        std::printf("read\n");
+    else
+        std::printf("failed: %s\n", field(reason).constData());
     return read ? kExitOk : kExitRejected;
 }
 
