@@ -106,8 +106,8 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     LoadNetworkInformation();
     m_news = std::make_unique<NewsStore>(m_clock);
     m_connection = std::make_unique<ConnectionMonitor>(*m_session, m_config, m_clock, *m_presence);
-    m_services = std::make_unique<AppServices>(
-        AppServices { CoreServices { m_clock, m_config, *m_news, *m_session, *m_connection }, *m_boxes });
+    m_services = std::make_unique<AppServices>(AppServices {
+        CoreServices { m_clock, m_config, *m_news, *m_session, *m_connection }, *m_boxes, *m_browser });
     // Feeds the user removed are gone for good once the program starts again.
     PurgeMarkedOtherMedia();
 

@@ -6,6 +6,7 @@
 #include "config/texts.h"
 #include "net/connectivity.h"
 #include "shell/singleinstance.h"
+#include "ui/browseropener.h"
 #include "ui/messagebox.h"
 #include "ui/services.h"
 
@@ -61,6 +62,8 @@ public:
     void setConnectivityWatchInterval(int ms) { m_watchIntervalMs = ms; }
     // Who answers the message boxes (default: real boxes); the caller keeps it alive.
     void setMessageBoxes(MessageBoxes *boxes) { m_boxes = boxes; }
+    // Who opens addresses in the reader's browser (default: the desktop); the caller keeps it alive.
+    void setBrowserOpener(BrowserOpener *browser) { m_browser = browser; }
     // What says whether the system has a network (default: the system's word); the caller keeps it alive.
     void setNetworkPresence(const NetworkPresence *presence) { m_presence = presence; }
 
@@ -76,6 +79,8 @@ private:
     const NetworkPresence *m_presence = &m_systemPresence;
     MessageBoxes m_realBoxes;
     MessageBoxes *m_boxes = &m_realBoxes;
+    BrowserOpener m_realBrowser;
+    BrowserOpener *m_browser = &m_realBrowser;
     std::unique_ptr<NewsStore> m_news;
     std::unique_ptr<InternetSession> m_session;
     std::unique_ptr<ConnectionMonitor> m_connection;

@@ -5,12 +5,14 @@
 
 namespace tavrin {
 
+class BrowserOpener;
 class MessageBoxes;
 
 // Built once by the application shell; every member outlives every window it is handed to.
 struct AppServices {
     CoreServices core;
     MessageBoxes &boxes;
+    BrowserOpener &browser;
 };
 
 } // namespace tavrin

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "support/services.h"
+#include "ui/browseropener.h"
 #include "ui/messagebox.h"
 #include "ui/services.h"
 
@@ -22,11 +23,19 @@ public:
     std::function<QMessageBox::StandardButton(const MessageBoxRequest &)> answer;
 };
 
+// Records every address handed to the browser instead of opening it.
+class RecordingOpener : public BrowserOpener {
+public:
+    void open(const QUrl &url) override { opened.append(url.toString()); }
+    QStringList opened;
+};
+
 class TestAppServices : public TestServices<FastClock> {
 public:
     using TestServices::TestServices;
-    AppServices app() { return AppServices { core(), boxes }; }
+    AppServices app() { return AppServices { core(), boxes, browser }; }
     RecordingBoxes boxes;
+    RecordingOpener browser;
 };
 
 } // namespace tavrin::test
