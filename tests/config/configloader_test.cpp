@@ -19,19 +19,19 @@ TEST(ConfigLoader, VerdictOfEveryCase)
     ClientConfig good;
     ASSERT_TRUE(LoadConfigurationText(test::fixtureBytes("config", "good"), good));
     QStringList labels;
-    for (const test::ConfigCase &c : test::configCases()) {
-        SCOPED_TRACE(c.label.toStdString());
-        labels << c.label;
-        ASSERT_TRUE(test::writeFile(path, c.document));
+    for (const auto &[label, document, verdict, fields] : test::configCases()) {
+        SCOPED_TRACE(label.toStdString());
+        labels << label;
+        ASSERT_TRUE(test::writeFile(path, document));
         ClientConfig fromFile = good, fromText;
         QString fileReason, textReason;
         const bool accepted = LoadConfigurationFile(path, fromFile, &fileReason);
-        EXPECT_EQ(accepted ? u"accepted"_s : "rejected: " + fileReason, c.verdict);
+        EXPECT_EQ(accepted ? u"accepted"_s : "rejected: " + fileReason, verdict);
         // Both entry points agree; the target (a loaded one for files) is replaced whole or left untouched.
-        EXPECT_EQ(LoadConfigurationText(c.document, fromText, &textReason), accepted);
+        EXPECT_EQ(LoadConfigurationText(document, fromText, &textReason), accepted);
         EXPECT_EQ(textReason, fileReason);
-        EXPECT_EQ(describeConfig(fromFile), accepted ? c.fields : describeConfig(good));
-        EXPECT_EQ(describeConfig(fromText), accepted ? c.fields : describeConfig({}));
+        EXPECT_EQ(describeConfig(fromFile), accepted ? fields : describeConfig(good));
+        EXPECT_EQ(describeConfig(fromText), accepted ? fields : describeConfig({}));
     }
     for (const QString &name : QDir(TAVRIN_SOURCE_DIR "/tests/data/config"_L1).entryList({ u"*.xml"_s }))
         EXPECT_TRUE(labels.contains('@' + name.chopped(4))) << qPrintable(name) << " has no verdict";
@@ -68,12 +68,12 @@ TEST(ConfigLoader, UserFeedsJoinTheSectionThatCarriesThem)
     const QString noSection = u"rejected: sections: there is no section"_s;
     const QString feedRule = uR"(rejected: section "otros": the user's feed "f2" has an empty name or id)"_s;
     QString reason;
-    for (const test::ConfigCase &c : test::configCases()) {
-        if (c.verdict == u"accepted" || c.verdict == noSection) {
-            EXPECT_EQ(LoadConfigurationText(c.document, config, &reason) ? u"accepted"_s
-                                                                         : "rejected: " + reason,
-                      c.verdict == noSection ? noSection : feedRule)
-                << c.label.toStdString();
+    for (const auto &[label, document, verdict, fields] : test::configCases()) {
+        if (verdict == u"accepted" || verdict == noSection) {
+            EXPECT_EQ(LoadConfigurationText(document, config, &reason) ? u"accepted"_s
+                                                                       : "rejected: " + reason,
+                      verdict == noSection ? noSection : feedRule)
+                << label.toStdString();
         }
     }
 }

@@ -15,10 +15,10 @@ TEST(CheckConfigTool, AgreesWithTheLoaderAndExplainsUsage)
                                           { { "check-config", good, good }, 2, "" },
                                           { { "check-config", folder + u"/absent.xml"_s }, 2, "" } };
     // Every configuration case of the loader's tests, written out: the tool prints the loader's verdict.
-    for (const test::ConfigCase &c : test::configCases()) {
+    for (const auto &[label, document, verdict, fields] : test::configCases()) {
         const QString path = folder + u"/case%1.xml"_s.arg(cases.size());
-        ASSERT_TRUE(test::writeFile(path, c.document)) << c.label.toStdString();
-        cases.push_back({ { "check-config", path }, c.verdict != u"accepted", c.verdict.toUtf8() + '\n' });
+        ASSERT_TRUE(test::writeFile(path, document)) << label.toStdString();
+        cases.push_back({ { "check-config", path }, verdict != u"accepted", verdict.toUtf8() + '\n' });
     }
     test::expectToolRuns(cases);
 
