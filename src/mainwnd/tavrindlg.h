@@ -6,6 +6,7 @@
 #include "base/stopevent.h"
 #include "browser/webbrowser2.h"
 #include "config/clientconfig.h"
+#include "tray/trayicon.h"
 #include "ui/services.h"
 
 #include <QIcon>
@@ -18,6 +19,7 @@
 #include <optional>
 
 class QThread;
+class QMenu;
 
 namespace tavrin {
 
@@ -108,6 +110,17 @@ public:
 
     QObject *connectivityThread() const { return m_checker; }
 
+    // The notification-area icon (null before OnInitDialog and after exit), its clicks and its menu.
+    TrayIcon *trayIcon() const { return m_tray.get(); }
+    void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
+    void ShowTrayMenu();
+    // Where the show and hide animations start or end: the icon, else the work area's corner.
+    QRect GetTrayRect() const;
+    // Whether hiding puts the window in the notification area (else it is minimised to its taskbar entry).
+    bool trayAvailable() const;
+    // Who says whether the desktop has a notification area (default: the desktop); set before OnInitDialog.
+    void setTrayAvailability(std::function<bool()> available) { m_trayAvailable = std::move(available); }
+
 signals:
     // The application state changed through this window.
     void stateChanged(tavrin::AppState state);
@@ -181,6 +194,8 @@ private:
         QRect startGeometry;
     } m_drag;
 
+    std::unique_ptr<TrayIcon> m_tray;
+    std::function<bool()> m_trayAvailable;
     QTimer *m_urgentTimer = nullptr;
     QTimer *m_newsTimer = nullptr;
     UpdateRunner m_updateRunner;
