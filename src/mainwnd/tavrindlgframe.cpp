@@ -76,7 +76,9 @@ void CTavrinDlg::PlaceMainWindow()
     WindowRect stored;
     if (LoadMainWindowRect(stored))
         saved = QRect(stored.left, stored.top, stored.right - stored.left, stored.bottom - stored.top);
-    QScreen *primary = screen() ? screen() : QGuiApplication::primaryScreen();
+    // Centred on the primary screen, wherever the desktop puts it; not on the screen the hidden window
+    // happens to be assigned to.
+    QScreen *primary = QGuiApplication::primaryScreen();
     QList<QRect> screens;
     for (QScreen *each : QGuiApplication::screens())
         screens.append(each->geometry());

@@ -18,11 +18,15 @@ bool CTavrinDlg::trayAvailable() const
 
 void CTavrinDlg::OnTrayNotify(QSystemTrayIcon::ActivationReason reason)
 {
-    switch (ActionForTrayClick(appState(), TrayClickFrom(reason))) {
+    const TrayClick click = reason == QSystemTrayIcon::Trigger ? TrayClick::Left
+        : reason == QSystemTrayIcon::DoubleClick               ? TrayClick::Double
+        : reason == QSystemTrayIcon::Context                   ? TrayClick::Right
+                                                               : TrayClick::Other;
+    switch (ActionForTrayClick(appState(), click)) {
     case TrayClickAction::ShowWindow:
         ShowMainWindow();
         break;
-    case TrayClickAction::ShowMenu:
+    case TrayClickAction::OpenMenu:
         ShowTrayMenu();
         break;
     case TrayClickAction::Nothing:
@@ -32,22 +36,20 @@ void CTavrinDlg::OnTrayNotify(QSystemTrayIcon::ActivationReason reason)
 
 void CTavrinDlg::ShowTrayMenu()
 {
-    if (exiting())
-        return;
     const TrayMenuState state = MenuStateFor(appState(), isVisible() && !isMinimized());
+    if (!state.shown)
+        return;
     QMenu menu(this);
-    const auto add = [&](MessageId id, const QString &text, bool enabled) {
-        QAction *action = menu.addAction(text);
-        action->setEnabled(enabled);
+    for (const TrayMenuItem &item : state.items) {
+        if (!item.command) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction *action = menu.addAction(item.text);
+        action->setEnabled(item.enabled);
         // Posted, so the command runs once the menu has closed.
-        connect(action, &QAction::triggered, this, [this, id] { postMessage(this, id); });
-    };
-    add(ID_ABOUT, QStringLiteral("Acerca de ..."), state.aboutEnabled);
-    menu.addSeparator();
-    add(ID_SHOW_HIDE, state.showHideText, state.showHideEnabled);
-    add(ID_PREFERENCES, QStringLiteral("Preferencias ..."), state.preferencesEnabled);
-    menu.addSeparator();
-    add(ID_EXIT, QStringLiteral("&Salir"), true);
+        connect(action, &QAction::triggered, this, [this, id = *item.command] { postMessage(this, id); });
+    }
     activateWindow();
     menu.exec(QCursor::pos());
 }
