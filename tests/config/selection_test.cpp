@@ -13,84 +13,49 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-Subsection subsection(const char *id, const char *key, const char *name, bool active, bool userAdded = false)
+TEST(Selection, KeysAreSelectedAndNamedByTheirSectionOrSubsectionAndChoicesOverrideFlags)
 {
-    Subsection s;
-    s.id = QString::fromUtf8(id);
-    s.key = QString::fromUtf8(key);
-    s.name = QString::fromUtf8(name);
-    s.active = active;
-    s.user_added = userAdded;
-    return s;
-}
-
-TEST(Selection, KeysAreSelectedAndNamedByTheirSectionOrSubsection)
-{
-    Section news;
-    news.id = u"news"_s;
-    news.name = u"Noticias"_s;
-    news.active = true;
-    // A subsection whose key equals a later section's id: the section wins.
-    news.subsections
-        = { subsection("local", "news_local", "Local", false), subsection("x", "mine", "Shadow", true) };
-    Section mine; // the home of the user's feeds
-    mine.id = u"mine"_s;
-    mine.name = u"Otros medios"_s;
-    mine.html_url = mine.xml_url = mine.user_rss_xml_url = u"http://x.test/@SUBSECTION@"_s;
+    // Subsections as name, id, key, active, user-added; one key is the id of the later section of user feeds.
+    const QList<Subsection> subsections = { { u"Local"_s, u"local"_s, u"news_local"_s, false, false },
+                                            { u"Shadow"_s, u"x"_s, u"mine"_s, true, false } };
+    // Sections as name, id, ads, active, page, document, feed documents, subsections.
+    const QString feeds = u"http://x.test/@SUBSECTION@"_s;
     ClientConfig config;
-    config.sections = { news, mine };
-    ASSERT_TRUE(StoreOtherMedium({ u"55"_s, u"El Faro"_s }));
-    ASSERT_TRUE(SetSectionSelected(u"mine_55"_s, false));
-
-    const std::tuple<const char *, bool, const char *> cases[] = { { "news", true, "Noticias" },
-                                                                   { "news_local", false, "Local" },
-                                                                   { "mine", false, "Otros medios" },
-                                                                   { "mine_55", false, "El Faro" },
-                                                                   { "mine_56", false, "" },
-                                                                   { "nowhere", false, "" },
-                                                                   { "", false, "" } };
+    config.sections = { { u"News"_s, u"news"_s, {}, true, {}, {}, {}, subsections },
+                        { u"Others"_s, u"mine"_s, {}, false, feeds, feeds, feeds, {} } };
+    ASSERT_TRUE(AddOtherMedia({ u"Faro"_s, u"55"_s, u"mine_55"_s, false, true })); // user feed chosen off
+    ASSERT_TRUE(StoreOtherMedium({ u"56"_s, u"Free"_s })); // one with no choice stored
+    const std::tuple<const char *, bool, const char *> cases[]
+        = { { "news", true, "News" },    { "news_local", false, "Local" },
+            { "mine", false, "Others" }, { "mine_55", false, "Faro" },
+            { "mine_56", true, "Free" }, { "mine_57", false, "" },
+            { "nowhere", false, "" },    { "", false, "" } };
     for (const auto &[key, selected, name] : cases) {
-        EXPECT_EQ(IsKeySelected(config, QString::fromLatin1(key)), selected) << key;
-        EXPECT_EQ(KeyDisplayName(config, QString::fromLatin1(key)), QString::fromUtf8(name)) << key;
-    }
-    // The user's choices override the configured flags.
-    for (const char *key : { "news", "news_local", "mine", "mine_55" }) {
-        const bool before = IsKeySelected(config, QString::fromLatin1(key));
-        ASSERT_TRUE(SetSectionSelected(QString::fromLatin1(key), !before));
-        EXPECT_EQ(IsKeySelected(config, QString::fromLatin1(key)), !before) << key;
+        const QString k = QString::fromLatin1(key);
+        EXPECT_EQ(IsKeySelected(config, k), selected) << key;
+        EXPECT_EQ(KeyDisplayName(config, k), QString::fromUtf8(name)) << key;
+        // A stored choice overrides the configured flag of a key that is found.
+        ASSERT_TRUE(SetSectionSelected(k, !selected));
+        EXPECT_EQ(IsKeySelected(config, k), *name && !selected) << key;
     }
 }
 
-TEST(Selection, UserFeedsAreStoredWithTheirSelection)
+TEST(Selection, OnlyUserFeedsAreStoredAndOneThatCannotBeLeavesNoChoice)
 {
-    // Only user feeds are stored or deleted; a configured one changes nothing.
-    const Subsection configured = subsection("cfg", "mine_cfg", "Configured", true);
-    EXPECT_FALSE(AddOtherMedia(configured));
-    EXPECT_FALSE(RemoveOtherMedia(configured));
+    Subsection feed { u"El Diario"_s, u"4711"_s, u"mine_4711"_s, false, false };
+    EXPECT_FALSE(AddOtherMedia(feed) || RemoveOtherMedia(feed)); // a configured feed changes nothing
     EXPECT_FALSE(QFileInfo::exists(SettingsFilePath()));
-
-    const Subsection feed = subsection("4711", "mine_4711", "El Diario", false, true);
+    feed.user_added = true;
     ASSERT_TRUE(AddOtherMedia(feed));
     EXPECT_EQ(ListOtherMedia(), (QList<OtherMedium> { { u"4711"_s, u"El Diario"_s } }));
-    // Read back as a subsection of the section that carries the user's feeds.
-    const Subsection loaded = LoadOtherMedia(u"mine"_s).value(0);
-    EXPECT_EQ(loaded.key, u"mine_4711"_s);
-    EXPECT_TRUE(loaded.active && loaded.user_added);
-    bool on = true;
-    ASSERT_TRUE(GetSectionSelected(u"mine_4711"_s, on));
-    EXPECT_FALSE(on);
     EXPECT_TRUE(RemoveOtherMedia(feed));
-    EXPECT_FALSE(RemoveOtherMedia(feed));
-    EXPECT_TRUE(ListOtherMedia().isEmpty());
-
-    // A feed that cannot be stored leaves no selection behind (which alone would still fit).
-    {
+    EXPECT_FALSE(RemoveOtherMedia(feed) || !ListOtherMedia().isEmpty());
+    { // A feed that cannot be stored leaves no choice behind (which alone would still fit).
         test::FileSizeLimit limit(static_cast<rlim_t>(test::readFile(SettingsFilePath()).size() + 100));
         ASSERT_TRUE(limit.ok());
-        EXPECT_FALSE(AddOtherMedia(subsection("9", "mine_9", std::string(300, 'n').c_str(), true, true)));
+        EXPECT_FALSE(AddOtherMedia({ QString(300, u'n'), u"9"_s, u"mine_9"_s, true, true }));
     }
-    EXPECT_FALSE(GetSectionSelected(u"mine_9"_s, on));
-    EXPECT_TRUE(ListOtherMedia().isEmpty());
+    EXPECT_FALSE(IsSelected(u"mine_9"_s, false) || !ListOtherMedia().isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The refresh engine against a loopback publisher: start-up phases, configuration and version updates,
-// the periodic cycle and its messages, and how fast exit ends every wait.
+// The refresh engine against a loopback publisher: start-up, configuration, versions, cycles and exit.
 #include "base/files.h"
 #include "base/paths.h"
 #include "base/stopevent.h"
@@ -11,350 +10,204 @@
 #include "support/services.h"
 #include "support/testfiles.h"
 #include "support/testserver.h"
-#include "support/waituntil.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <future>
 #include <optional>
-#include <thread>
 #include <tuple>
 
 namespace tavrin {
 namespace {
 
-using test::readFile;
-using test::waitUntil;
-using Messages = std::vector<MessageId>;
+using namespace Qt::StringLiterals;
 
-// A sections_news document with one news item per id in the "portada" section, each a minute apart.
-std::string newsDocument(const std::vector<std::string> &ids)
-{
-    std::string items;
-    for (size_t i = 0; i < ids.size(); ++i)
-        items += test::newsItem(ids[i], int(i));
-    return test::newsDocument(test::newsSection("portada", items));
-}
+struct RefreshEngineTest : testing::Test {
+    const QByteArray icon = "\x89PNG icon bytes", logo = "GIF89a logo bytes";
 
-class RefreshEngineTest : public testing::Test {
-protected:
-    const QByteArray icon = QByteArrayLiteral("\x89PNG icon bytes");
-    const QByteArray logo = QByteArrayLiteral("GIF89a logo bytes");
-
-    void SetUp() override
-    {
-        serveContent();
-        publish(60, "1.0.0.11");
-        install(300);
-    }
+    void SetUp() override { install(); }
     void TearDown() override { stopEngine(); }
-
-    // A connection, intact images and empty news documents.
+    // A connection, intact images and news documents (items 1 and 2).
     void serveContent()
     {
         server.serve("/ok.txt", "OK");
         server.serve("/img/icon.png", icon.toStdString());
         server.serve("/img/logo.gif", logo.toStdString());
-        server.serve("/news.xml", newsDocument({}));
-        server.serve("/otros.xml", newsDocument({}));
+        server.serve("/news.xml", test::newsDoc("<section id='portada'>{1}{2}</section>"));
+        server.serve("/otros.xml", test::newsDoc("<section id='otros'/>"));
     }
-
-    // The good fixture pointed at this server, with our images' checksums, a period and a version.
-    QByteArray configDocument(int period, const char *version, const char *fixtureName = "good")
+    // The fixture pointed at this server, with our images' checksums, an alerts period and a version.
+    QByteArray configDocument(int period, const char *version, const char *fixture = "good")
     {
-        QByteArray doc = test::fixtureBytes("config", fixtureName);
-        EXPECT_TRUE(doc.contains("http://127.0.0.1:8642")) << fixtureName;
-        doc.replace("http://127.0.0.1:8642", QByteArray::fromStdString(server.baseUrl()));
-        doc.replace("crc32=\"3735928559\"", "crc32=\"" + QByteArray::number(BufferCrc32(icon)) + '"');
-        doc.replace("crc32=\"12\"", "crc32=\"" + QByteArray::number(BufferCrc32(logo)) + '"');
-        doc.replace("max_news_per_show=\"3\" reload=\"300\"",
-                    "max_news_per_show=\"3\" reload=\"" + QByteArray::number(period) + '"');
-        return doc.replace("version=\"1.0.0.11\"", QByteArray("version=\"") + version + '"');
+        return test::fixtureBytes("config", fixture)
+            .replace("http://127.0.0.1:8642", QByteArray::fromStdString(server.baseUrl()))
+            .replace("crc32=\"3735928559\"", "crc32=\"" + QByteArray::number(BufferCrc32(icon)) + '"')
+            .replace("crc32=\"12\"", "crc32=\"" + QByteArray::number(BufferCrc32(logo)) + '"')
+            .replace("reload=\"300\"", "reload=\"" + QByteArray::number(period) + '"')
+            .replace("version=\"1.0.0.11\"", QByteArray("version=\"") + version + '"');
     }
-    // What the server offers as the configuration document.
-    void publish(int period, const char *version)
+    // The content, and what start-up loaded: our version, a period so long that no cycle runs at its pace.
+    void install()
     {
-        server.serve("/clientconfig.xml", configDocument(period, version).toStdString());
-    }
-    // What start-up loaded before the engine runs (our own version).
-    void install(int period)
-    {
+        serveContent();
         ClientConfig config;
-        ASSERT_TRUE(LoadConfigurationText(configDocument(period, "1.0.0.10"), config));
-        ASSERT_EQ(config.alerts_reload, period);
-        config.app_url = QStringLiteral("http://installed.example/setup");
+        ASSERT_TRUE(LoadConfigurationText(configDocument(1000000, "1.0.0.10"), config));
         services.config.replace(std::move(config));
     }
+    QString cachedConfigPath() const { return DataFolder() + u"clientconfig.xml"_s; }
 
-    QString cachedConfigPath() const { return DataFolder() + QStringLiteral("clientconfig.xml"); }
-    int newsFetches() const { return server.hits("/news.xml"); }
-    int probes() const { return server.hits("/ok.txt"); }
-
-    void startEngine()
+    // Starts the thread and waits until the condition holds.
+    bool startEngine(const std::function<bool()> &until)
     {
         stop.reset();
-        finished = false;
-        window.seen.clear();
-        engine = std::thread([this] {
-            RefreshThreadMain(services.core(),
-                              std::make_unique<RefreshStart>(RefreshStart { &window, &stop }));
-            finished = true;
-        });
+        window.clear();
+        engine = std::async(std::launch::async, RefreshThreadMain, services.core(),
+                            std::make_unique<RefreshStart>(&window, &stop));
+        return window.waitFor(until);
     }
-    void stopEngine()
-    {
-        if (!engine.joinable())
-            return;
-        stop.set();
-        engine.join();
-        window.drain();
-    }
-    // Waits for a condition, then delivers whatever the engine posted before it became true.
-    template <typename Predicate> bool waitFor(Predicate predicate)
-    {
-        const bool ok = waitUntil(predicate, 15000);
-        window.drain();
-        return ok;
-    }
-    // Signals exit and waits for the thread to end, for less time than the waits that exit must cut short.
-    bool stopsAtOnce()
+    // Signals exit; true when the thread then ends sooner than the waits that exit must cut short.
+    bool stopEngine()
     {
         stop.set();
-        const bool ended = waitFor([&] { return finished.load(); });
-        stopEngine();
+        const bool ended
+            = !engine.valid() || engine.wait_for(std::chrono::seconds(15)) == std::future_status::ready;
+        engine = {}; // the thread has ended
+        window.drain();
         return ended;
     }
 
     test::TestServer server; // outlives the session, which closes its kept-alive connections first
-    // Every reading of the time is 3 seconds after the last, so each test of the connection reaches the
-    // monitoring address (and is counted there); a second of the program's waits lasts 100 µs.
+    // Each clock reading is 3 s after the last, so every connection test probes; a second's wait: 100 µs.
     test::TestServices<test::FastClock> services { 100, 3 };
     test::MessageRecorder window; // the main window
     StopEvent stop;
-    std::thread engine;
-    std::atomic<bool> finished { false };
-    std::vector<std::shared_ptr<const ClientConfig>> seen; // the live configuration as each message arrived
+    std::future<int> engine;
 };
 
 TEST(IsNewerVersion, ComparesPiecesAsNumbers)
 {
-    // Pieces are numbers, not text; one that is no number reads as 0, one that starts with digits as them;
-    // pieces beyond the shorter version are never compared.
-    const std::tuple<const char *, const char *, bool> cases[] = {
-        { "1.0.0.11", "1.0.0.10", true },
-        { "1.0.0.10.1", "1.0.0.10", false },
-        { "1.0.0.10", "1.0.0.10.1", false },
-        { "2", "1.9.9.9", true },
-        { "1.0.0.9", "1.0.0.10", false },
-        { "1.0.0.10", "1.0.0.10", false },
-        { "1.1", "1.0.9", true },
-        { "0.9", "1.0", false },
-        { "1.x.5", "1.0.4", true },
-        { "1.0.5", "1.beta.4", true },
-        { "abc", "0", false },
-        { "1.2a", "1.1", true },
-        { "", "1.0.0.10", false },
-        { "1.0.0.11", "", false },
+    // Pieces compare as numbers (no number: 0; leading digits count); those past the shorter one never do.
+    const std::tuple<QString, QString, bool> cases[] = {
+        { "2", "1.9.9.9", true },   { "1.1", "1.0.9", true },  { "1.0.0.11", "1.0.0.10", true },
+        { "0.9", "1.0", false },    { "1.0", "1.0", false },   { "1.0.0.9", "1.0.0.10", false },
+        { "1.0.1", "1.0", false },  { "1.0", "1.0.1", false }, { "1.x.5", "1.0.4", true },
+        { "1.0.5", "1.b.4", true }, { "abc", "0", false },     { "1.2a", "1.1", true },
+        { "", "1.0", false },       { "1.1", "", false },
     };
-    for (const auto &[remote, own, newer] : cases) {
-        SCOPED_TRACE(testing::Message() << remote << " vs " << own);
-        EXPECT_EQ(IsNewerVersion(QString::fromUtf8(remote), QString::fromUtf8(own)), newer);
-    }
+    for (const auto &[remote, own, newer] : cases)
+        EXPECT_EQ(IsNewerVersion(remote, own), newer) << remote.toStdString() << " vs " << own.toStdString();
 }
 
 TEST_F(RefreshEngineTest, UpdateConfigurationAppliesAndStoresOnlyValidDocumentsWhole)
 {
-    const QByteArray good = configDocument(45, "1.0.0.10");
-    const QByteArray latin1 = configDocument(45, "1.0.0.10", "latin1_encoding");
+    const QByteArray good = configDocument(45, "1"), latin1 = configDocument(45, "1", "latin1_encoding");
+    const QByteArray invalid = configDocument(45, "1", "alerts_reload_zero"), previous = "<previous/>";
     ASSERT_NE(latin1.indexOf('\xf3'), -1) << "the fixture holds ISO-8859-1 bytes";
     // A settings store larger than the document, for a disk that takes the document but not the store.
-    for (int i = 0; i < 8; ++i)
-        ASSERT_TRUE(WriteRegistryString(RegistryRoot::CurrentUser, QStringLiteral("feed%1").arg(i),
-                                        QString(900, QLatin1Char('x')), kOtherMediaKeyPath));
+    ASSERT_TRUE(
+        WriteRegistryString(RegistryRoot::CurrentUser, u"feeds"_s, QString(8000, u'x'), kOtherMediaKeyPath));
     ASSERT_GT(QFileInfo(SettingsFilePath()).size(), good.size() + 2048);
-    struct Case {
-        const char *name;
-        QByteArray body;
-        int status;
-        bool gzip;
-        bool fullDisk; // files a little larger than the document cannot be written
-        QString firstSection; // empty: the document is rejected
+    // With a full disk, no file a little larger than the document can be written: the configuration path
+    // cannot be stored. Bytes are stored as they came (decompressed from a gzip file).
+    enum Serve { Plain, Gzip, NotFound, FullDisk };
+    const std::tuple<QByteArray, Serve, bool> cases[] = {
+        { good, FullDisk, false }, { good, Plain, true },     { latin1, Plain, true },
+        { good, Gzip, true },      { invalid, Plain, false }, { good, NotFound, false },
     };
-    const Case cases[] = {
-        { "the path cannot be stored", good, 200, false, true, {} },
-        { "good document", good, 200, false, false, QStringLiteral("Portada") },
-        { "bytes stay ISO-8859-1", latin1, 200, false, false, QStringLiteral("Sección España") },
-        { "gzip file", good, 200, true, false, QStringLiteral("Portada") },
-        { "malformed", test::fixtureBytes("config", "malformed"), 200, false, false, {} },
-        { "fails validation", configDocument(45, "1.0.0.10", "alerts_reload_zero"), 200, false, false, {} },
-        { "error status", good, 404, false, false, {} },
-        { "empty body", QByteArray(), 200, false, false, {} },
-    };
-    const QByteArray previousBytes = "<previous cached document/>";
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        install(300);
+    for (const auto &[body, serve, accepted] : cases) {
+        SCOPED_TRACE(testing::Message() << serve << ' ' << body.size());
+        install();
         // With a full disk the stored path names the cached file itself: that file must stay as it was.
-        const QString previousPath
-            = c.fullDisk ? cachedConfigPath() : QStringLiteral("/opt/tavrin/clientconfig.xml");
-        ASSERT_TRUE(SetConfigurationPath(previousPath));
-        ASSERT_TRUE(test::writeFile(cachedConfigPath(), previousBytes));
-        if (c.gzip)
-            server.gzipFile("/clientconfig.xml", c.body.toStdString());
-        else
-            server.serve("/clientconfig.xml", c.body.toStdString(), c.status);
+        const QString previousPath = serve == FullDisk ? cachedConfigPath() : u"/elsewhere.xml"_s;
+        ASSERT_TRUE(SetConfigurationPath(previousPath) && test::writeFile(cachedConfigPath(), previous));
+        serve == Gzip ? server.gzipFile("/clientconfig.xml", body.toStdString())
+                      : server.serve("/clientconfig.xml", body.toStdString(), serve == NotFound ? 404 : 200);
         const auto before = services.config.snapshot();
-        {
-            std::optional<test::FileSizeLimit> limit;
-            if (c.fullDisk && !limit.emplace(rlim_t(good.size() + 1024)).ok())
-                FAIL() << "cannot limit file sizes";
-            UpdateConfiguration(services.core());
-        }
-        const auto after = services.config.snapshot();
-        EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files),
-                  QStringList { QStringLiteral("clientconfig.xml") })
-            << "no partial files are left behind";
-        const bool accepted = !c.firstSection.isEmpty();
-        EXPECT_EQ(after != before, accepted);
-        EXPECT_EQ(readFile(cachedConfigPath()), accepted ? c.body : previousBytes);
+        std::optional<test::FileSizeLimit> limit;
+        ASSERT_TRUE(serve != FullDisk || limit.emplace(rlim_t(good.size() + 1024)).ok()) << "no size limit";
+        UpdateConfiguration(services.core());
+        limit.reset();
+        EXPECT_EQ(QDir(DataFolder()).entryList(QDir::Files), QStringList { "clientconfig.xml" });
+        EXPECT_EQ(services.config.snapshot() != before, accepted);
+        EXPECT_EQ(test::readFile(cachedConfigPath()), accepted ? body : previous);
         EXPECT_EQ(GetConfigurationPath(), accepted ? cachedConfigPath() : previousPath);
-        if (accepted) {
-            ASSERT_FALSE(after->sections.isEmpty());
-            EXPECT_EQ(after->sections.first().name, c.firstSection);
-            EXPECT_EQ(after->alerts_reload, 45);
-        }
     }
 }
 
 TEST_F(RefreshEngineTest, StartupRetriesEachPhaseUntilContentIsReadyThenChecksTheVersion)
 {
-    struct Case {
-        const char *name;
-        const char *version; // announced to the version check; null: it reads a malformed document
-        bool newer;
-        std::string path = {}; // served broken until the engine has tried it a few times
-        std::string broken = {}; // empty: 404
+    // A phase's path served broken (empty: 404): exit ends its wait at once, even with waits 10x longer;
+    // else it is retried (only a loss reported meanwhile) until served well, as the version check's document
+    // turns to one announcing this version (null: malformed; offline, it is yet unread). Then the messages.
+    const std::tuple<std::string, std::string, const char *, std::vector<MessageId>> cases[] = {
+        { "/ok.txt", "down", nullptr, { WM_CONNECTION_LOST, WM_CONTENT_READY } },
+        { "/img/logo.gif", "GIF89a damaged", "1.0.0.11", { WM_NEW_APP_VERSION, WM_CONTENT_READY } },
+        { "/news.xml", "", nullptr, { WM_CONTENT_READY } },
+        { "/news.xml", "<news/>", "1.0.0.9", { WM_CONTENT_READY } },
     };
-    const Case cases[] = {
-        { "newer version", "1.0.0.11", true },
-        { "much newer version", "2", true },
-        { "same version", "1.0.0.10", false },
-        { "extra version piece", "1.0.0.10.1", false },
-        { "older version", "1.0.0.9", false },
-        { "malformed version document", nullptr, false },
-        { "offline at start", "1.0.0.10", false, "/ok.txt", "down" },
-        { "image whose checksum never matches", "1.0.0.10", false, "/img/logo.gif", "GIF89a damaged" },
-        { "missing news document", "1.0.0.10", false, "/news.xml", "" },
-        { "news document with the wrong root", "1.0.0.10", false, "/news.xml", "<news/>" },
-    };
-    window.onMessage = [this](const AppMessage &) { seen.push_back(services.config.snapshot()); };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        install(300);
-        serveContent();
-        seen.clear();
-        QDir(DataFolder() + QStringLiteral("images")).removeRecursively();
-        // The version check reads a later edition than the configuration step did, with another period
-        // and installer address. The period is so long that no cycle runs.
-        const QByteArray first = configDocument(1000000, "1.0.0.10");
-        const QByteArray later = c.version
-            ? configDocument(2000000, c.version).replace("/tavrin-setup", "/tavrin-setup-later")
-            : "<clientconfig><unclosed></clientconfig>";
-        auto fetches = std::make_shared<std::atomic<int>>(0);
-        server.route("/clientconfig.xml",
-                     [fetches, first = first.toStdString(),
-                      later = later.toStdString()](const httplib::Request &, httplib::Response &response) {
-                         response.set_content(fetches->fetch_add(1) == 0 ? first : later, "text/xml");
-                     });
-        const bool offline = c.path == "/ok.txt";
-        if (!c.path.empty())
-            server.serve(c.path, c.broken, c.broken.empty() ? 404 : 200);
-        const int hitsBefore = server.hits(c.path);
-        const int newsBefore = newsFetches();
-        startEngine();
-        if (!c.path.empty()) {
-            ASSERT_TRUE(waitFor([&] { return server.hits(c.path) - hitsBefore >= 4; }));
-            EXPECT_EQ(window.numbers(), offline ? Messages { WM_CONNECTION_LOST } : Messages {})
-                << "a lost connection is reported once, nothing else while a phase retries";
-            EXPECT_EQ(fetches->load(), offline ? 0 : 1) << "no version check yet";
-            EXPECT_TRUE(c.path != "/img/logo.gif" || newsFetches() == newsBefore)
-                << "images come before news";
-            serveContent();
-        }
-        ASSERT_TRUE(waitFor([&] { return window.count(WM_CONTENT_READY) == 1; }));
-        EXPECT_TRUE(stopsAtOnce()) << "exit ends the periodic wait at once";
-
-        Messages expected = offline ? Messages { WM_CONNECTION_LOST } : Messages {};
-        if (c.newer)
-            expected.push_back(WM_NEW_APP_VERSION);
-        expected.push_back(WM_CONTENT_READY);
-        EXPECT_EQ(window.numbers(), expected);
-        EXPECT_EQ(fetches->load(), 2) << "configuration, then version check";
-        // The window hears of content after the new configuration is live, and of a new version after
-        // its installer address is; nothing else of the later edition is applied.
-        for (size_t i = offline ? 1 : 0; i < seen.size(); ++i) {
-            EXPECT_EQ(seen[i]->alerts_reload, 1000000);
-            EXPECT_EQ(seen[i]->app_version, "1.0.0.10");
-            EXPECT_EQ(seen[i]->app_url, server.url(c.newer ? "/tavrin-setup-later" : "/tavrin-setup"));
-        }
-        EXPECT_EQ(readFile(cachedConfigPath()), first) << "a version check stores no document";
-        EXPECT_EQ(readFile(ImagePath(QStringLiteral("logo"), server.url("/img/logo.gif"))), logo);
-        EXPECT_EQ(readFile(ImagePath(QStringLiteral("tavrin_icon"), server.url("/img/icon.png"))), icon);
-    }
-}
-
-TEST_F(RefreshEngineTest, ExitEndsTheStartUpWaitsAtOnce)
-{
-    // Every wait ten times its real length: 100 s between connection tests, 50 s between retries.
-    services.clock.setMicrosecondsPerSecond(10000000);
-    const std::pair<std::string, std::string> phases[] = {
-        { "/ok.txt", "down" }, // waiting for the connection
-        { "/img/icon.png", "not the icon" },
-        { "/news.xml", "<news/>" },
-    };
-    for (const auto &[path, broken] : phases) {
-        SCOPED_TRACE(path);
-        serveContent();
-        server.serve(path, broken);
-        const int before = server.hits(path);
-        startEngine();
-        ASSERT_TRUE(waitFor([&] { return server.hits(path) > before; }));
-        EXPECT_TRUE(stopsAtOnce());
+    std::vector<std::shared_ptr<const ClientConfig>> seen; // the live configuration as each message arrived
+    window.onMessage = [&] { seen.push_back(services.config.snapshot()); };
+    for (const auto &[path, broken, version, messages] : cases) {
+        SCOPED_TRACE(path + " " + broken);
+        QDir(DataFolder() + u"images"_s).removeRecursively();
+        server.serve(path, broken, broken.empty() ? 404 : 200);
+        services.clock.setMicrosecondsPerSecond(10000000);
+        int before = server.hits(path);
+        ASSERT_TRUE(startEngine([&] { return server.hits(path) > before; }));
+        EXPECT_TRUE(stopEngine()) << "exit ends the wait at once";
         EXPECT_EQ(window.count(WM_CONTENT_READY), 0);
+
+        services.clock.setMicrosecondsPerSecond(100);
+        install();
+        server.serve(path, broken, broken.empty() ? 404 : 200);
+        seen.clear();
+        // Both periods are so long that no cycle runs; the later edition has another installer address.
+        const QByteArray first = configDocument(2000000, "1.0.0.10");
+        const QByteArray later = version ? configDocument(3000000, version).replace("/tavrin-setup", "/later")
+                                         : "<clientconfig>";
+        server.serve("/clientconfig.xml", first.toStdString());
+        const int configBefore = server.hits("/clientconfig.xml"), newsBefore = server.hits("/news.xml");
+        const bool offline = path == "/ok.txt", newer = std::ranges::count(messages, WM_NEW_APP_VERSION);
+        before = server.hits(path);
+        ASSERT_TRUE(startEngine([&] { return server.hits(path) - before >= 4; }));
+        EXPECT_EQ(window.numbers, std::vector(messages.begin(), messages.begin() + offline));
+        EXPECT_EQ(server.hits("/clientconfig.xml") - configBefore, offline ? 0 : 1) << "no version check yet";
+        EXPECT_TRUE(path != "/img/logo.gif" || server.hits("/news.xml") == newsBefore) << "images first";
+        server.serve("/clientconfig.xml", (offline ? first : later).toStdString());
+        serveContent();
+        ASSERT_TRUE(window.waitFor([&] { return window.count(WM_CONTENT_READY) == 1; }));
+        EXPECT_TRUE(stopEngine()) << "exit ends the periodic wait at once";
+        EXPECT_EQ(window.numbers, messages);
+        EXPECT_EQ(server.hits("/clientconfig.xml") - configBefore, 2) << "configuration, then version check";
+        // The window hears of content after the new configuration is live, and of a new version after its
+        // installer address is; nothing else of the later edition is applied.
+        for (size_t i = offline; i < seen.size(); ++i)
+            EXPECT_EQ(std::tuple(seen[i]->alerts_reload, seen[i]->app_version, seen[i]->app_url),
+                      std::tuple(2000000, u"1.0.0.10"_s, server.url(newer ? "/later" : "/tavrin-setup")));
+        EXPECT_EQ(test::readFile(cachedConfigPath()), first) << "a version check stores no document";
     }
 }
 
 TEST_F(RefreshEngineTest, VersionIsCheckedEvery1800ConnectedSecondsAtTheDownloadedPace)
 {
     services.clock.setMicrosecondsPerSecond(20);
-    struct Case {
-        int period;
-        int cyclesPerCheck;
-        int checksToSee;
-    };
-    const Case cases[] = { { 600, 3, 2 }, { 700, 3, 2 }, { 1000, 2, 2 }, { 1800, 1, 3 }, { 60, 30, 1 } };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "period " << c.period);
-        // Were the installed period to set the pace, the first wait alone would outlast the test.
-        install(1000000);
-        publish(c.period, "1.0.0.11");
-        const int configBefore = server.hits("/clientconfig.xml");
-        const int newsBefore = newsFetches();
-
-        startEngine();
-        // Stopped at a cycle count where a miscount by one shows.
-        const int cyclesToRun = c.checksToSee * c.cyclesPerCheck + 1;
-        ASSERT_TRUE(waitFor([&] { return newsFetches() - newsBefore - 1 >= cyclesToRun; }));
+    // The downloaded period, the cycles per version check, and the checks to see.
+    const int cases[][3] = { { 600, 3, 2 }, { 700, 3, 2 }, { 1000, 2, 2 }, { 1800, 1, 3 }, { 60, 30, 1 } };
+    for (const auto &[period, cyclesPerCheck, checksToSee] : cases) {
+        SCOPED_TRACE(period);
+        install(); // were its period to set the pace, the first wait alone would outlast the test
+        server.serve("/clientconfig.xml", configDocument(period, "1.0.0.11").toStdString());
+        const int configBefore = server.hits("/clientconfig.xml"), newsBefore = server.hits("/news.xml");
+        // The initial news read is one fetch, then each connected cycle reads the document once more; stopped
+        // at a cycle count where a miscount by one shows. Start-up reads the configuration twice.
+        const auto cycles = [&] { return server.hits("/news.xml") - newsBefore - 1; };
+        ASSERT_TRUE(startEngine([&] { return cycles() >= checksToSee * cyclesPerCheck + 1; }));
         stopEngine();
-
-        // The initial news read is one fetch; every connected cycle reads the document once more.
-        const int cycles = newsFetches() - newsBefore - 1;
-        // Start-up fetches the document twice (configuration, version check).
         const int checks = server.hits("/clientconfig.xml") - configBefore - 2;
-        EXPECT_EQ(checks, cycles / c.cyclesPerCheck) << cycles << " cycles";
-        EXPECT_GE(checks, c.checksToSee);
+        EXPECT_EQ(checks, cycles() / cyclesPerCheck) << cycles() << " cycles";
+        EXPECT_GE(checks, checksToSee);
         EXPECT_EQ(window.count(WM_NEW_APP_VERSION), checks + 1);
         EXPECT_EQ(window.count(WM_CONNECTION_LOST), 0);
     }
@@ -362,49 +215,30 @@ TEST_F(RefreshEngineTest, VersionIsCheckedEvery1800ConnectedSecondsAtTheDownload
 
 TEST_F(RefreshEngineTest, CyclesReadTheNewsWhileConnectedAndReportLossesAndNewItems)
 {
-    enum Change { Nothing, NewsFail, MonitorDown, DownDuringNews, NewItem };
-    struct Case {
-        const char *name;
-        Change change; // made once the content is ready
-        bool lostReported;
-        bool newsStillRead; // whether cycles go on fetching the news document
-        int alerts; // reports of news for the alerts
+    // A change once the content is ready (none: the items read at start are never reported), whether a
+    // loss is then reported, whether cycles go on reading the news, and the reports of news for the alerts.
+    const std::string newItem = test::newsDoc("<section id='portada'>{3}{1}{2}</section>");
+    const std::tuple<const char *, std::function<void()>, bool, bool, int> cases[] = {
+        { "connected", [] {}, false, true, 0 },
+        { "news fail", [&] { server.serve("/news.xml", "", 500); }, false, true, 0 },
+        { "offline", [&] { server.serve("/ok.txt", "down"); }, true, false, 0 },
+        { "a new item", [&] { server.serve("/news.xml", newItem); }, false, true, 1 },
     };
-    const Case cases[] = {
-        { "connected: the items read at start are never reported", Nothing, false, true, 0 },
-        { "news fail while connected", NewsFail, false, true, 0 },
-        { "no connection", MonitorDown, true, false, 0 },
-        { "news fail and the connection is then gone", DownDuringNews, true, false, 0 },
-        { "a new item is reported once", NewItem, false, true, 1 },
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    server.serve("/clientconfig.xml", configDocument(60, "1.0.0.11").toStdString());
+    for (const auto &[name, change, lostReported, newsStillRead, alerts] : cases) {
+        SCOPED_TRACE(name);
         serveContent();
-        server.serve("/news.xml", newsDocument({ "1", "2" }));
-        startEngine();
-        ASSERT_TRUE(waitFor([&] { return window.count(WM_CONTENT_READY) == 1; }));
-        if (c.change == NewsFail)
-            server.serve("/news.xml", "", 500);
-        if (c.change == MonitorDown)
-            server.serve("/ok.txt", "down");
-        if (c.change == NewItem)
-            server.serve("/news.xml", newsDocument({ "3", "1", "2" }));
-        if (c.change == DownDuringNews)
-            server.route("/news.xml", [this](const httplib::Request &, httplib::Response &response) {
-                server.serve("/ok.txt", "down");
-                response.status = 404;
-            });
+        ASSERT_TRUE(startEngine([&] { return window.count(WM_CONTENT_READY) == 1; }));
+        change();
         // Every cycle tests the connection; two tests later the cycle under way at the change is over.
-        const int changed = probes();
-        ASSERT_TRUE(waitFor([&] { return probes() >= changed + 2; }));
-        const int newsBefore = newsFetches();
-        const int settled = probes();
-        ASSERT_TRUE(waitFor([&] { return probes() >= settled + 4; }));
+        const int changed = server.hits("/ok.txt");
+        ASSERT_TRUE(window.waitFor([&] { return server.hits("/ok.txt") >= changed + 2; }));
+        const int newsBefore = server.hits("/news.xml"), settled = server.hits("/ok.txt");
+        ASSERT_TRUE(window.waitFor([&] { return server.hits("/ok.txt") >= settled + 4; }));
         stopEngine();
-
-        EXPECT_EQ(window.count(WM_CONNECTION_LOST) > 0, c.lostReported);
-        EXPECT_EQ(newsFetches() > newsBefore, c.newsStillRead) << "no news are read without a connection";
-        EXPECT_EQ(window.count(WM_NEWS_FOR_ALERTS), c.alerts);
+        EXPECT_EQ(window.count(WM_CONNECTION_LOST) > 0, lostReported);
+        EXPECT_EQ(server.hits("/news.xml") > newsBefore, newsStillRead) << "none without a connection";
+        EXPECT_EQ(window.count(WM_NEWS_FOR_ALERTS), alerts);
     }
 }
 

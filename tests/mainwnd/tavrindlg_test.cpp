@@ -6,64 +6,48 @@
 #include "base/paths.h"
 #include "config/texts.h"
 #include "mainwnd/panepages.h"
-#include "news/newsstore.h"
 #include "settings/settings.h"
 #include "support/appservices.h"
 #include "support/testpublisher.h"
 #include "support/waituntil.h"
 
-#include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
-#include <QPointer>
-#include <QThread>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <optional>
 
 namespace tavrin {
 namespace {
 
 using namespace test;
+using namespace Qt::StringLiterals;
 using enum MessageId;
 using enum AppState;
 
-QString localPage(CWebBrowser2 *pane)
+void sendMouse(QWidget *target, QEvent::Type type, QPointF global)
 {
-    auto *keeper = pane->findChild<LocalPageKeeper *>(QString(), Qt::FindDirectChildrenOnly);
-    return keeper ? keeper->currentPage() : QString();
-}
-
-void sendMouse(QWidget *target, QEvent::Type type, const QPoint &global)
-{
-    const QPointF local = target->mapFromGlobal(QPointF(global));
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, local, local, QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QMouseEvent event(type, target->mapFromGlobal(global), global, Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &event);
 }
 
-// Starts the window on a publisher. The fixture is also the window's event filter, noting how many panes
-// were complete when it was first shown, and its alerts actor, keeping what the window posts there.
+// Starts the window on a publisher; watches it being shown and stands in for its alerts window.
 class MainWindowTest : public QObject, public testing::Test {
 protected:
-    void start(int urgentReload = 30, int newsReload = 60)
+    void SetUp() override
     {
-        publisher = std::make_unique<TestPublisher>(urgentReload, newsReload);
-        services.config.replace(publisher->configuration());
+        services.config.replace(publisher.configuration());
         dlg = std::make_unique<CTavrinDlg>(services.app(), CTavrinDlg::Options { 200 });
         dlg->setQuitHandler([this] { ++quits; });
         dlg->setAlertsTarget(this);
-        QObject::connect(dlg.get(), &CTavrinDlg::stateChanged,
-                         [this](AppState state) { states.append(state); });
+        QObject::connect(dlg.get(), &CTavrinDlg::stateChanged, [this](AppState state) { states << state; });
         dlg->installEventFilter(this);
         dlg->OnInitDialog();
     }
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && completeWhenShown < 0)
-            completeWhenShown = panesIn(ReadyState::Complete);
+        if (event->type() == QEvent::Show && ready < 0)
+            ready = std::ranges::count(dlg->panes(), ReadyState::Complete, &CWebBrowser2::GetReadyState);
         return false;
     }
     bool event(QEvent *event) override
@@ -73,259 +57,152 @@ protected:
             return QObject::event(event);
         alerts.append(message->number());
         if (auto set = message->takePayloadAs<NewsSet>())
-            alertSets.append(*set);
+            alertSet = set;
         return true;
     }
-    int panesIn(ReadyState readyState) const
+    // Announces a new version; how many questions came, each with the window shown and asked only once.
+    int announce(QMessageBox::StandardButton answer)
     {
-        return int(std::ranges::count_if(dlg->panes(),
-                                         [&](auto *pane) { return pane->GetReadyState() == readyState; }));
-    }
-    static bool waitForState(AppState state, int timeoutMs = 60000)
-    {
-        return waitUntil([&] { return appState() == state; }, timeoutMs);
-    }
-    void goOffline()
-    {
-        publisher->setOnline(false);
-        services.connection.reset();
-        postMessage(dlg.get(), WM_CONNECTION_LOST);
-        ASSERT_TRUE(waitForState(Offline, 5000));
+        const size_t before = services.boxes.asked.size();
+        services.boxes.answer = [this, answer, before](const MessageBoxRequest &asked) {
+            EXPECT_TRUE(dlg->isVisible() && asked.icon == QMessageBox::Information
+                        && asked.buttons == (QMessageBox::Yes | QMessageBox::No)
+                        && asked.text == GetText(*services.config.snapshot(), TextId::NewAppVersion));
+            if (services.boxes.asked.size() == before + 1) // a second announcement while it is open
+                postMessage(dlg.get(), WM_NEW_APP_VERSION);
+            QCoreApplication::processEvents();
+            return answer;
+        };
+        postMessage(dlg.get(), WM_NEW_APP_VERSION);
+        QCoreApplication::processEvents();
+        return int(services.boxes.asked.size() - before);
     }
 
     TestAppServices services { 1000000 }; // real time: the engine's periods as configured
-    std::unique_ptr<TestPublisher> publisher;
+    TestPublisher publisher;
     std::unique_ptr<CTavrinDlg> dlg;
     QList<AppState> states;
     QList<MessageId> alerts;
-    QList<NewsSet> alertSets;
-    int quits = 0;
-    int completeWhenShown = -1;
+    std::optional<NewsSet> alertSet;
+    int quits = 0, ready = -1; // panes complete when the window was first shown
 };
 
-TEST_F(MainWindowTest, FirstLoadShowsTheCompleteWindowThatMovesAndResizes)
+TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
 {
-    start();
-    EXPECT_EQ(appState(), Starting);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_TRUE(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(dlg->testAttribute(Qt::WA_ShowWithoutActivating));
-
-    ASSERT_TRUE(waitForState(Running));
-    EXPECT_EQ(states.mid(0, 2), (QList<AppState> { FirstLoad, Running }));
-    EXPECT_EQ(completeWhenShown, 5);
-    EXPECT_EQ(panesIn(ReadyState::Complete), 5);
-    EXPECT_TRUE(dlg->isVisible() && dlg->firstLoadDone());
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tavrin"));
-    EXPECT_EQ(dlg->size(), QSize(320, 480)) << "centred at the design size without a saved rectangle";
-    EXPECT_EQ(dlg->urgentTimer()->objectName(), QStringLiteral("TIMER_URGENT_RELOAD"));
-    EXPECT_TRUE(dlg->urgentTimer()->isActive());
-    EXPECT_EQ(dlg->urgentTimer()->interval(), 30 * 1000);
-    EXPECT_EQ(dlg->newsTimer()->interval(), 60 * 1000);
-    EXPECT_GE(publisher->hits("/news/1/"), 1) << "the first selected section is current";
-
-    // The panes are stacked inside the 3-pixel frame once their pages are measured, pane by pane.
+    EXPECT_TRUE(appState() == Starting && dlg->windowFlags().testFlag(Qt::FramelessWindowHint)
+                && dlg->testAttribute(Qt::WA_ShowWithoutActivating));
+    ASSERT_TRUE(waitUntil([] { return appState() == Running; }, 60000));
+    EXPECT_TRUE(states.mid(0, 2) == QList<AppState>({ FirstLoad, Running }) && ready == 5);
+    EXPECT_TRUE(dlg->isVisible() && dlg->firstLoadDone() && dlg->windowTitle() == u"Tavrin"_s);
+    EXPECT_EQ(dlg->urgentTimer()->isActive() ? dlg->urgentTimer()->interval() : 0, 30000); // as configured
+    EXPECT_EQ(dlg->newsTimer()->interval(), 60000);
+    // The panes are stacked inside the 3-pixel frame from their pages' measures.
     ASSERT_TRUE(waitUntil([&] {
-        return dlg->adsPane()->geometry().bottom() == 480 - 3 - 1
-            && dlg->sectionsPane()->geometry().height() == 50
-            && dlg->urgentPane()->geometry().top() == 3 + 50;
+        return dlg->sectionsPane()->geometry() == QRect(3, 3, 314, 50) && dlg->sectionsPane()->focusProxy()
+            && dlg->urgentPane()->y() == 53 && dlg->newsPane()->y() == 53 + dlg->urgentPane()->height()
+            && dlg->adsPane()->geometry().bottom() == 476 && dlg->loadingPane()->size().isEmpty();
     }));
-    EXPECT_EQ(dlg->sectionsPane()->geometry().topLeft(), QPoint(3, 3));
-    EXPECT_EQ(dlg->newsPane()->geometry().top(), 3 + 50 + dlg->urgentPane()->height());
-    EXPECT_EQ(dlg->loadingPane()->geometry().size(), QSize(0, 0))
-        << "loading stands in only while refreshing";
 
-    // A press over the sections page's drag area moves the window; the frame's bands resize it.
-    ASSERT_TRUE(waitUntil([&] { return dlg->sectionsPane()->focusProxy() != nullptr; }));
-    QWidget *page = dlg->sectionsPane()->focusProxy();
-    const QRect before = dlg->geometry();
-    const QRect wide = before.adjusted(0, 0, 100, 0);
-    const struct {
-        const char *name;
-        QRect start;
-        QWidget *target; // where the press lands
-        QPoint at; // window coordinates of the press
-        QPoint drag;
-        QRect expected;
-    } cases[] = {
+    QWidget *page = dlg->sectionsPane()->focusProxy(), *window = dlg.get();
+    const QRect before = dlg->geometry(), wide = before.adjusted(0, 0, 100, 0);
+    // A press on a target at a point (window coordinates) and a drag: the drag area moves, the bands resize.
+    const std::tuple<const char *, QRect, QWidget *, QPoint, QPoint, QRect> cases[] = {
         { "drag area moves", before, page, { 50, 10 }, { 30, 20 }, before.translated(30, 20) },
         { "outside the drag area the page has the press", before, page, { 250, 10 }, { 30, 20 }, before },
-        { "bottom-right band resizes",
-          before,
-          dlg.get(),
-          { 318, 478 },
-          { 40, 25 },
-          before.adjusted(0, 0, 40, 25) },
-        { "never narrower than the design width", before, dlg.get(), { 1, 200 }, { 60, 0 }, before },
+        { "corner band resizes", before, window, { 318, 478 }, { 40, 25 }, before.adjusted(0, 0, 40, 25) },
+        { "never narrower than the design width", before, window, { 1, 200 }, { 60, 0 }, before },
         { "the drag area grows with the width", wide, page, { 250, 10 }, { 5, 5 }, wide.translated(5, 5) },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        dlg->setGeometry(c.start);
-        const QPoint from = dlg->mapToGlobal(c.at);
-        sendMouse(c.target, QEvent::MouseButtonPress, from);
-        sendMouse(dlg.get(), QEvent::MouseMove, from + c.drag);
-        sendMouse(dlg.get(), QEvent::MouseButtonRelease, from + c.drag);
-        EXPECT_EQ(dlg->geometry(), c.expected);
+    for (const auto &[name, start, target, at, drag, expected] : cases) {
+        dlg->setGeometry(start);
+        const QPoint from = dlg->mapToGlobal(at);
+        sendMouse(target, QEvent::MouseButtonPress, from);
+        sendMouse(window, QEvent::MouseMove, from + drag);
+        sendMouse(window, QEvent::MouseButtonRelease, from + drag);
+        EXPECT_EQ(dlg->geometry(), expected) << name;
     }
-}
 
-TEST_F(MainWindowTest, PaneErrorGoesOfflineAndRestorationRebuildsThePages)
-{
-    start(1);
-    ASSERT_TRUE(waitForState(Running));
-    const QString sectionsBefore = localPage(dlg->sectionsPane());
-    ASSERT_FALSE(sectionsBefore.isEmpty());
-    const int newsHits = publisher->hits("/news/1/");
-
-    // The urgent reload (every second) meets a 404: the pane goes blank and the program offline.
-    publisher->setUrgentBroken(true);
-    ASSERT_TRUE(waitForState(Offline, 20000));
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(stateBeforeOffline(), Refreshing);
-    EXPECT_TRUE(
-        waitUntil([&] { return dlg->urgentPane()->GetLocationURL() == QStringLiteral("about:blank"); }));
-
-    // The connectivity thread finds the monitor answering and brings the program back.
-    publisher->setUrgentBroken(false);
-    ASSERT_TRUE(waitUntil(
-        [&] { return appState() == Running && localPage(dlg->sectionsPane()) != sectionsBefore; }, 30000));
-    EXPECT_GT(publisher->hits("/news/1/"), newsHits) << "news page rebuilt";
-    EXPECT_TRUE(waitUntil(
-        [&] { return dlg->urgentPane()->GetLocationURL().endsWith(QStringLiteral("/urgent.html")); }));
-    EXPECT_FALSE(QFile::exists(sectionsBefore)) << "the replaced local page is deleted";
-}
-
-TEST_F(MainWindowTest, AlertsGetThePendingNewsOnlyWhileOnlineAndTimersLoadNothingOffline)
-{
-    start(1, 1);
-    ASSERT_TRUE(waitForState(Running));
-    services.news.addRecord({ QStringLiteral("fresh"), QStringLiteral("1"), QStringLiteral("Titular"),
-                              QStringLiteral("http://127.0.0.1/fresh"), QStringLiteral("2030-01-01 00:00:00"),
-                              1893456000 },
-                            false);
+    // The alerts get a copy of the pending news.
+    services.news.addRecord({ u"fresh"_s, u"1"_s, {}, {}, {}, 1893456000 }, false);
     postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
-    ASSERT_TRUE(waitUntil([&] { return alerts.contains(WM_ALERTS_ADD); }));
-    ASSERT_EQ(alertSets.size(), 1);
-    ASSERT_GE(alertSets.at(0).size(), 1);
-    EXPECT_EQ(alertSets.at(0).newest().id, QStringLiteral("fresh")) << "a copy of the pending set travels";
-    dlg->OnCancel();
-    ASSERT_TRUE(waitUntil([&] { return alerts.contains(WM_ALERTS_CLOSE); }));
+    EXPECT_TRUE(waitUntil([&] { return alertSet && alertSet->newest().id == u"fresh"_s; }));
 
-    goOffline();
-    // Let loads started before the loss settle, then count what the timers cause.
-    ASSERT_TRUE(waitUntil([&] { return panesIn(ReadyState::Loading) == 0; }));
-    const int urgentHits = publisher->hits("/urgent.html");
-    const int newsHits = publisher->hits("/news/1/");
-    int urgentFired = 0;
-    int newsFired = 0;
-    QObject::connect(dlg->urgentTimer(), &QTimer::timeout, [&] { ++urgentFired; });
-    QObject::connect(dlg->newsTimer(), &QTimer::timeout, [&] { ++newsFired; });
-    ASSERT_TRUE(waitUntil([&] { return urgentFired >= 2 && newsFired >= 2; }, 10000));
-    EXPECT_EQ(appState(), Offline);
-    EXPECT_EQ(publisher->hits("/urgent.html"), urgentHits);
-    EXPECT_EQ(publisher->hits("/news/1/"), newsHits);
-
-    // A second loss while offline changes nothing; news for alerts are not passed on.
-    const qsizetype added = alerts.count(WM_ALERTS_ADD);
-    postMessage(dlg.get(), WM_CONNECTION_LOST);
-    postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(stateBeforeOffline(), states.at(states.lastIndexOf(Offline) - 1));
-    dlg->OnCommand(ID_EXIT);
-    ASSERT_TRUE(waitUntil([&] { return alerts.contains(WM_ALERTS_QUIT); }));
-    EXPECT_EQ(alerts.count(WM_ALERTS_ADD), added);
-}
-
-TEST_F(MainWindowTest, EscapeHidesAndExitEndsTheThreadsAndLeavesThingsInOrder)
-{
-    start();
-    ASSERT_TRUE(waitForState(Running));
-    ASSERT_FALSE(ListFiles(TempFolder()).isEmpty()) << "the composed pages live there while running";
+    // Escape hides the window and the alerts; nothing ends, the first-close hint waits for a tray icon.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QWidget *newsInput = dlg->newsPane()->focusProxy();
-    QCoreApplication::sendEvent(newsInput ? newsInput : dlg->newsPane(), &escape);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(appState(), Running) << "hiding does not end anything";
-    EXPECT_TRUE(IsFirstTimeClose()) << "without a tray icon the hint is still to come";
-    for (bool visible : { true, false, true }) {
+    QCoreApplication::sendEvent(dlg->newsPane()->focusProxy(), &escape);
+    EXPECT_TRUE(!dlg->isVisible() && appState() == Running && IsFirstTimeClose());
+    ASSERT_TRUE(waitUntil([&] { return alerts.count(WM_ALERTS_CLOSE) == 1; }));
+    // The question shows the window; accepted without an update dialog, or declined, nothing changes.
+    EXPECT_EQ(announce(QMessageBox::Yes), 1);
+    dlg->setUpdateRunner([&](CTavrinDlg *) {
+        EXPECT_EQ(announce(QMessageBox::No), 0) << "not asked while updating";
+        return QDialog::Rejected;
+    });
+    EXPECT_TRUE(announce(QMessageBox::No) == 1 && appState() == Running) << "declined: no update";
+    for (bool visible : { false, true }) {
         dlg->OnCommand(ID_SHOW_HIDE);
         EXPECT_EQ(dlg->isVisible(), visible);
     }
 
-    dlg->move(dlg->pos() + QPoint(7, 5));
-    const QRect shown = dlg->geometry();
-    QPointer<QThread> checker = dlg->connectivityThread()->thread();
-    dlg->OnCommand(ID_EXIT);
-    EXPECT_EQ(appState(), Exiting);
-    EXPECT_TRUE(dlg->exited());
-    EXPECT_TRUE(dlg->threadsEnded()) << "the engine and the connectivity thread ended within their waits";
-    EXPECT_TRUE(!checker || checker->isFinished());
-    EXPECT_FALSE(dlg->isVisible() || dlg->urgentTimer()->isActive() || dlg->newsTimer()->isActive());
-    EXPECT_TRUE(ListFiles(TempFolder()).isEmpty());
-    WindowRect saved;
-    ASSERT_TRUE(LoadMainWindowRect(saved));
-    EXPECT_EQ(saved, (WindowRect { shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1 }));
-    EXPECT_EQ(quits, 1);
+    // Every second a reload; the urgent one meets a 404 while the monitor answers: offline, hidden, blank.
+    const auto localPage = [&] { return dlg->sectionsPane()->findChild<LocalPageKeeper *>()->currentPage(); };
+    const QString sectionsBefore = localPage();
+    int fired = 0; // the news timer's; the urgent one, started with it, keeps pace
+    QObject::connect(dlg->newsTimer(), &QTimer::timeout, [&fired] { ++fired; });
+    dlg->urgentTimer()->start(1000);
+    dlg->newsTimer()->start(1000);
+    publisher.urgentBroken = true;
+    ASSERT_TRUE(waitUntil([] { return appState() == Offline; }, 60000));
+    EXPECT_TRUE(!dlg->isVisible() && stateBeforeOffline() == Refreshing);
+    EXPECT_TRUE(waitUntil([&] { return dlg->urgentPane()->GetLocationURL() == u"about:blank"_s; }));
 
-    // Everything after exit is ignored: a second exit, messages, page operations.
-    dlg->OnCommand(ID_EXIT);
+    // The monitor saying no keeps it offline: timers, a second loss, alerts and a question change nothing.
+    publisher.offline = true;
+    services.connection.reset();
+    const int probes = publisher.hits("/ok.txt");
+    ASSERT_TRUE(waitUntil([&] {
+        return appState() == Offline && publisher.hits("/ok.txt") > probes
+            && !std::ranges::count(dlg->panes(), ReadyState::Loading, &CWebBrowser2::GetReadyState);
+    }));
+    const int urgentHits = publisher.hits("/urgent.html"), newsHits = publisher.hits("/news/1/");
+    fired = 0;
+    ASSERT_TRUE(waitUntil([&] { return fired >= 2; }, 10000));
+    EXPECT_EQ(publisher.hits("/urgent.html") + publisher.hits("/news/1/"), urgentHits + newsHits);
+    postMessage(dlg.get(), WM_CONNECTION_LOST);
+    postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
+    EXPECT_EQ(announce(QMessageBox::Yes), 0);
+    EXPECT_TRUE(appState() == Offline && stateBeforeOffline() == states.at(states.lastIndexOf(Offline) - 1));
+
+    // The connectivity thread finds the monitor answering and brings the program back with new pages.
+    publisher.urgentBroken = publisher.offline = false;
+    ASSERT_TRUE(waitUntil([&] { return appState() == Running && localPage() != sectionsBefore; }, 30000));
+    EXPECT_GT(publisher.hits("/news/1/"), newsHits);
+    EXPECT_TRUE(waitUntil([&] { return dlg->urgentPane()->GetLocationURL().endsWith(u"/urgent.html"_s); }));
+    EXPECT_TRUE(sectionsBefore.startsWith(TempFolder()) && !QFile::exists(sectionsBefore)); // replaced
+
+    // A cancelled update exits: both threads end, the rectangle is saved, the temporary folder emptied.
+    WindowRect saved, shown { dlg->x(), dlg->y(), dlg->x() + dlg->width(), dlg->y() + dlg->height() };
+    EXPECT_EQ(announce(QMessageBox::Yes), 1);
+    ASSERT_TRUE(waitUntil([] { return appState() == Exiting; }, 60000));
+    EXPECT_TRUE(dlg->exited() && dlg->threadsEnded() && ListFiles(TempFolder()).isEmpty());
+    EXPECT_FALSE(dlg->isVisible() || dlg->urgentTimer()->isActive() || dlg->newsTimer()->isActive());
+    EXPECT_TRUE(LoadMainWindowRect(saved) && saved == shown);
+    EXPECT_TRUE(waitUntil([&] { return alerts.count(WM_ALERTS_QUIT) == 1; })
+                && alerts.count(WM_ALERTS_ADD) == 1);
+
+    dlg->OnCommand(ID_EXIT); // after the exit, a second exit, messages and page operations do nothing
     postMessage(dlg.get(), WM_CONTENT_READY);
     QCoreApplication::processEvents();
-    EXPECT_EQ(quits, 1);
-    EXPECT_EQ(appState(), Exiting);
-    EXPECT_FALSE(dlg->ShowSectionsPage());
+    EXPECT_TRUE(quits == 1 && appState() == Exiting && !dlg->ShowSectionsPage());
 }
 
-TEST_F(MainWindowTest, NewVersionQuestion)
+TEST_F(MainWindowTest, AnAcceptedUpdateLeavesTheProgramUpdating)
 {
-    const struct {
-        const char *name;
-        QMessageBox::StandardButton answer;
-        std::optional<int> update; // the update dialog's result; none: no update dialog
-        AppState after;
-    } cases[] = {
-        { "declined", QMessageBox::No, QDialog::Accepted, Running },
-        { "accepted, update runs", QMessageBox::Yes, QDialog::Accepted, Updating },
-        { "accepted, update cancelled: exit", QMessageBox::Yes, QDialog::Rejected, Exiting },
-        { "accepted without an update dialog", QMessageBox::Yes, std::nullopt, Running },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        dlg.reset();
-        quits = 0;
-        services.boxes.asked.clear();
-        start();
-        ASSERT_TRUE(waitForState(Running));
-        dlg->hide();
-        bool visibleWhenAsked = false;
-        services.boxes.answer = [&](const MessageBoxRequest &) {
-            visibleWhenAsked = dlg->isVisible();
-            // A second announcement while the question is open asks nothing more.
-            postMessage(dlg.get(), WM_NEW_APP_VERSION);
-            QCoreApplication::processEvents();
-            return c.answer;
-        };
-        int runs = 0;
-        if (c.update) {
-            dlg->setUpdateRunner([&](CTavrinDlg *) {
-                ++runs;
-                return *c.update;
-            });
-        }
-        postMessage(dlg.get(), WM_NEW_APP_VERSION);
-        ASSERT_TRUE(waitUntil([&] { return !services.boxes.asked.empty(); }));
-        QCoreApplication::processEvents();
-        ASSERT_EQ(services.boxes.asked.size(), 1u);
-        const MessageBoxRequest &asked = services.boxes.asked.front();
-        EXPECT_EQ(asked.icon, QMessageBox::Information);
-        EXPECT_EQ(asked.buttons, QMessageBox::Yes | QMessageBox::No);
-        EXPECT_EQ(asked.text, GetText(*services.config.snapshot(), TextId::NewAppVersion));
-        EXPECT_TRUE(visibleWhenAsked) << "the window is shown before the question";
-        EXPECT_EQ(runs, c.update && c.answer == QMessageBox::Yes ? 1 : 0);
-        EXPECT_TRUE(waitForState(c.after, 5000));
-        EXPECT_EQ(quits, c.after == Exiting ? 1 : 0);
-    }
+    ASSERT_TRUE(waitUntil([] { return appState() == Running; }, 60000));
+    dlg->setUpdateRunner([](CTavrinDlg *) { return QDialog::Accepted; });
+    EXPECT_EQ(announce(QMessageBox::Yes), 1);
+    QCoreApplication::sendPostedEvents(dlg.get()); // an exit it might have asked for
+    EXPECT_TRUE(appState() == Updating && quits == 0);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Settings store: defaults, text formats, size limit, other-media list, autostart, hostile names, failures.
+// Settings store and autostart entry: defaults, location, types, size limit, hostile names, failed saves.
 #include "base/paths.h"
 #include "settings/autostart.h"
 #include "settings/settings.h"
@@ -7,342 +7,197 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QMap>
 #include <QSettings>
 
-#include <atomic>
 #include <thread>
 
 namespace tavrin {
 namespace {
 
 using namespace Qt::StringLiterals;
-const RegistryRoot kUser = RegistryRoot::CurrentUser;
+using enum RegistryType;
+using Listing = QMap<QString, RegistryType>;
 
-bool write(const QString &name, const QString &text, const QString &keyPath = kSettingsKeyPath,
-           RegistryType type = RegistryType::String)
+bool write(const QString &name, const QString &text, const QString &key = kSettingsKeyPath,
+           RegistryType type = String)
 {
-    return WriteRegistryString(kUser, name, text, keyPath, type);
+    return WriteRegistryString(RegistryRoot::CurrentUser, name, text, key, type);
 }
 
 // The value's text; "<absent>" when it cannot be read.
-QString read(const QString &name, const QString &keyPath = kSettingsKeyPath)
+QString read(const QString &name, const QString &key = kSettingsKeyPath)
 {
     QString text = u"<absent>"_s;
-    ReadRegistryString(kUser, name, keyPath, text);
+    ReadRegistryString(RegistryRoot::CurrentUser, name, key, text);
     return text;
 }
 
-QSet<QString> listedNames(const QString &keyPath)
+Listing listed(const QString &key)
 {
-    QSet<QString> names;
-    for (const RegistryValueName &entry : ListRegistryValueNames(kUser, keyPath))
-        names.insert(entry.name);
+    Listing names;
+    for (const RegistryValueName &entry : ListRegistryValueNames(RegistryRoot::CurrentUser, key))
+        names.insert(entry.name, entry.type);
     return names;
 }
 
-TEST(Settings, EmptyStoreGivesEveryDefaultAndFollowsXdgConfigHome)
+TEST(Settings, TypedSettingsTheirDefaultsAndTheirText)
 {
-    WindowRect rect { 1, 2, 3, 4 };
-    bool on = true;
-    QString sound = u"unchanged"_s;
-    EXPECT_EQ(
-        (std::tuple { GetAlertsEnabled(), GetOtherMediaAlerts(), IsFirstTimeClose(), IsStartWithWindows(),
-                      IsSelected(u"sports"_s, true), IsSelected(u"sports"_s, false) }),
-        (std::tuple { true, false, true, false, true, false }));
-    // What is absent reads as false and leaves the out-parameter as it was.
-    EXPECT_EQ((std::tuple { LoadMainWindowRect(rect), GetSectionSelected(u"sports"_s, on),
-                            GetPreviousNavigationSound(sound) }),
-              (std::tuple { false, false, false }));
-    EXPECT_EQ((std::tuple { rect, on, sound }),
-              (std::tuple { WindowRect { 1, 2, 3, 4 }, true, u"unchanged"_s }));
-    EXPECT_EQ(GetAlertsSeconds(u"12"_s), u"12"_s);
-    EXPECT_EQ(GetConfigurationPath(), QString());
-    EXPECT_TRUE(ListOtherMedia().isEmpty());
-    EXPECT_TRUE(ListRegistryValueNames(kUser, kSettingsKeyPath).isEmpty());
-    // Only the current user's store exists: the other roots read as absent and refuse writes.
-    for (const RegistryRoot root : { RegistryRoot::LocalMachine, RegistryRoot::ClassesRoot }) {
-        EXPECT_FALSE(WriteRegistryString(root, u"Version"_s, u"6"_s, u"X"_s));
-        EXPECT_FALSE(ReadRegistryString(root, u"Version"_s, u"X"_s, sound));
-        EXPECT_TRUE(ListRegistryValueNames(root, u"X"_s).isEmpty());
-        EXPECT_FALSE(DeleteRegistryValue(root, u"Version"_s, u"X"_s));
-    }
-    // Nothing so far created the store; the first write creates it under XDG_CONFIG_HOME.
-    const QString path = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Belmoreta/Tavrin.conf"_s;
-    EXPECT_EQ(SettingsFilePath(), path);
-    EXPECT_FALSE(QFileInfo::exists(path));
-    ASSERT_TRUE(SetConfigurationPath(u"/data/clientconfig.xml"_s));
-    EXPECT_TRUE(QFileInfo::exists(path));
-    EXPECT_EQ(GetConfigurationPath(), u"/data/clientconfig.xml"_s);
-}
-
-TEST(Settings, OnlyTheTextOneIsTrue)
-{
-    for (const char *text : { "1", "0", "1 ", " 1", "01", "true", "" }) {
-        SCOPED_TRACE(text);
-        const bool expected = text == std::string("1");
+    // Absent (null): defaults, out-parameter kept, configured flag (false) used; stored: only "1" is true.
+    const char *const texts[] = { nullptr, "1", "0", " 1", "01", "true", "" };
+    for (const char *text : texts) {
+        SCOPED_TRACE(text ? text : "<absent>");
+        const bool one = text && text == std::string("1");
         for (const char *name : { "alerts", "other_media_alerts", "first_time_close", "section_news_local" })
-            ASSERT_TRUE(write(QString::fromLatin1(name), QString::fromLatin1(text)));
-        bool on = !expected;
-        EXPECT_TRUE(GetSectionSelected(u"news_local"_s, on));
-        EXPECT_EQ((std::tuple { GetAlertsEnabled(), GetOtherMediaAlerts(), IsFirstTimeClose(), on,
-                                IsSelected(u"news_local"_s, !expected) }),
-                  (std::tuple { expected, expected, expected, expected, expected }));
+            ASSERT_TRUE(!text || write(QString::fromLatin1(name), QString::fromLatin1(text)));
+        bool on = !one;
+        EXPECT_EQ((std::tuple { GetSectionSelected(u"news_local"_s, on), on,
+                                IsSelected(u"news_local"_s, text && !one), GetAlertsEnabled(),
+                                GetOtherMediaAlerts(), IsFirstTimeClose() }),
+                  (text ? std::tuple { true, one, one, one, one, one }
+                        : std::tuple { false, true, false, true, false, true }));
     }
-}
-
-TEST(Settings, WindowRectangleParsing)
-{
-    const auto load = [](const char *text) {
-        WindowRect rect { 5, 5, 5, 5 };
-        EXPECT_TRUE(write(u"main_window_rect"_s, QString::fromLatin1(text)) && LoadMainWindowRect(rect))
-            << text;
-        return rect;
-    };
-    // The numbers as the base's rectangle reader reads them; fewer than four give all zeros.
-    EXPECT_EQ(load("10,20-300,400"), (WindowRect { 10, 20, 300, 400 }));
-    EXPECT_EQ(load(" -1920,-5- 0,+1080 trailing"), (WindowRect { -1920, -5, 0, 1080 }));
-    for (const char *text : { "10,20,300,400", "1 ,2-3,4", "10,20-300,", "left,top-right,bottom", "" })
-        EXPECT_EQ(load(text), WindowRect()) << text;
+    WindowRect rect { 5, 5, 5, 5 }; // kept when absent, stored as text, all zeros for fewer than four numbers
+    EXPECT_TRUE(!LoadMainWindowRect(rect) && rect == WindowRect(5, 5, 5, 5));
     ASSERT_TRUE(SaveMainWindowRect({ -8, 12, 1024, 768 }));
     EXPECT_EQ(read(u"main_window_rect"_s), u"-8,12-1024,768"_s);
-    WindowRect loaded;
-    EXPECT_TRUE(LoadMainWindowRect(loaded));
-    EXPECT_EQ(loaded, (WindowRect { -8, 12, 1024, 768 }));
+    EXPECT_TRUE(LoadMainWindowRect(rect) && rect == WindowRect(-8, 12, 1024, 768));
+    ASSERT_TRUE(write(u"main_window_rect"_s, u"1,2-3"_s));
+    EXPECT_TRUE(LoadMainWindowRect(rect) && rect == WindowRect());
 }
 
-TEST(Settings, ValuesOfAKilobyteOrMoreOrNotStringsReadAsAbsent)
+TEST(Settings, StoreIsCreatedUnderXdgConfigHomeByTheFirstWriteForTheCurrentUserOnly)
 {
-    // The text and its terminating NUL must fit a kilobyte of UTF-8: 1023 nines or 511 two-byte
-    // characters (1022 bytes) are read, 1024 nines or 512 such characters are not.
-    const std::pair<QString, bool> cases[] = { { QString(1023, u'9'), true },
-                                               { QString(1024, u'9'), false },
-                                               { QString(5000, u'9'), false },
-                                               { QString(511, QChar(0xE9)), true },
-                                               { QString(512, QChar(0xE9)), false } };
-    for (const auto &[text, readable] : cases) {
-        SCOPED_TRACE(text.size());
-        ASSERT_TRUE(SetAlertsSeconds(text));
-        EXPECT_EQ(read(u"alerts_seconds"_s), readable ? text : u"<absent>"_s);
-        EXPECT_EQ(GetAlertsSeconds(u"9"_s), readable ? text : u"9"_s);
-    }
-    {
-        // A hand-edited file: an unquoted list and a binary value.
-        QSettings raw(SettingsFilePath(), QSettings::IniFormat);
-        const QString group = raw.childGroups().value(0);
-        ASSERT_FALSE(group.isEmpty());
-        raw.setValue(group + u"/alerts"_s, QStringList { u"1"_s, u"2"_s });
-        raw.setValue(group + u"/first_time_close"_s, QByteArray("\x00\x01", 2));
-        raw.sync();
-        ASSERT_EQ(raw.status(), QSettings::NoError);
-    }
-    EXPECT_TRUE(GetAlertsEnabled());
-    EXPECT_TRUE(IsFirstTimeClose());
-    QList<RegistryValueName> names = ListRegistryValueNames(kUser, kSettingsKeyPath);
-    std::sort(names.begin(), names.end(), [](auto &a, auto &b) { return a.name < b.name; });
-    EXPECT_EQ(names,
-              (QList<RegistryValueName> { { u"alerts"_s, RegistryType::Other },
-                                          { u"alerts_seconds"_s, RegistryType::String },
-                                          { u"first_time_close"_s, RegistryType::Other } }));
-}
-
-TEST(Settings, NavigationSoundKeepsItsTypeAndDefaultValue)
-{
-    const auto listedAs = [](RegistryType type) {
-        return ListRegistryValueNames(kUser, kNavigationSoundKeyPath)
-            == QList<RegistryValueName> { { {}, type } };
-    };
-    const QString sound = u"%SystemRoot%\\click.wav"_s;
-    ASSERT_TRUE(write(QString(), sound, kNavigationSoundKeyPath, RegistryType::ExpandString));
-    EXPECT_EQ(read(QString(), kNavigationSoundKeyPath), sound);
-    EXPECT_TRUE(listedAs(RegistryType::ExpandString));
-    // Silenced while running, written back as a plain string later: the type follows the last write.
-    ASSERT_TRUE(SetPreviousNavigationSound(sound));
-    ASSERT_TRUE(write(QString(), QString(), kNavigationSoundKeyPath, RegistryType::String));
-    EXPECT_TRUE(listedAs(RegistryType::String));
-    QString saved;
-    ASSERT_TRUE(GetPreviousNavigationSound(saved));
-    EXPECT_EQ(saved, sound);
-    EXPECT_TRUE(DeletePreviousNavigationSound());
-    EXPECT_FALSE(DeletePreviousNavigationSound());
-    EXPECT_FALSE(GetPreviousNavigationSound(saved));
-}
-
-TEST(Settings, MarkedOtherMediaAreSkippedByListingAndDeletedByPurging)
-{
-    const QString marker = kOtherMediaDeleteMarker;
-    // Near misses of the marker are kept.
-    const QList<OtherMedium> kept { { u"_-|||-_"_s, u"Three bars"_s },
-                                    { u"_-||||-"_s, u"No end"_s },
-                                    { u"feed1"_s, u"First"_s },
-                                    { u"feed2"_s, u"Second"_s } };
-    for (const OtherMedium &medium : kept)
-        ASSERT_TRUE(StoreOtherMedium(medium));
-    for (const QString &id : { u"x"_s + marker + u"y"_s, marker, u"end"_s + marker })
-        ASSERT_TRUE(StoreOtherMedium({ id, u"Gone"_s }));
-    // Listing leaves the marked values stored; purging deletes those and only those.
-    for (const int stored : { 7, 4 }) {
-        QList<OtherMedium> listed = ListOtherMedia();
-        std::sort(listed.begin(), listed.end(), [](auto &a, auto &b) { return a.id < b.id; });
-        EXPECT_EQ(listed, kept);
-        EXPECT_EQ(listedNames(kOtherMediaKeyPath).size(), stored);
-        PurgeMarkedOtherMedia();
-    }
-    EXPECT_TRUE(DeleteOtherMedium(u"feed1"_s));
-    EXPECT_FALSE(DeleteOtherMedium(u"feed1"_s));
-    EXPECT_EQ(ListOtherMedia().size(), 3);
-}
-
-TEST(Settings, HostileValueNamesRoundTripWithoutTouchingOtherKeys)
-{
-    const QStringList names
-        = QString::fromUtf8(
-              "a/b|/leading/and/trailing/|back\\slash|..\\other_media\\feed|key=value|other_media/alerts|"
-              "semi;colon|#comment|[General]|General|with space |per%cent%2F|@default|@type|quote\"d'|"
-              "alerts|ALERTS|tab\there\nnewline|ni\u00f1o \u65b0\u805e \U0001F4F0")
-              .split(u'|');
-    ASSERT_TRUE(SetAlertsEnabled(false)); // a real setting next to them must stay as it is
-    for (int i = 0; i < names.size(); ++i)
-        ASSERT_TRUE(write(names[i], u"value %1"_s.arg(i), kOtherMediaKeyPath)) << i;
-    EXPECT_EQ(listedNames(kOtherMediaKeyPath), QSet<QString>(names.begin(), names.end()));
-    for (int i = 0; i < names.size(); ++i)
-        EXPECT_EQ(read(names[i], kOtherMediaKeyPath), u"value %1"_s.arg(i));
-    EXPECT_EQ(ListOtherMedia().size(), names.size());
-    // Nothing spilled into the main key or into new groups.
-    EXPECT_EQ(listedNames(kSettingsKeyPath), QSet<QString> { u"alerts"_s });
-    EXPECT_EQ(QSettings(SettingsFilePath(), QSettings::IniFormat).childGroups().size(), 2);
-    EXPECT_TRUE(QSettings(SettingsFilePath(), QSettings::IniFormat).childKeys().isEmpty());
-    // Each deletion finds its own value only (one that took another along would find nothing later).
-    for (const QString &name : names)
-        EXPECT_TRUE(DeleteRegistryValue(kUser, name, kOtherMediaKeyPath)) << name.toStdString();
-    EXPECT_TRUE(listedNames(kOtherMediaKeyPath).isEmpty());
-    EXPECT_FALSE(GetAlertsEnabled());
-
-    // Names longer than the limit are not listed, and do not hide the names after them.
-    const QString longest(kMaxValueNameChars, u'n');
-    for (const QString &name : { longest, longest + u'n', u"zz"_s })
-        ASSERT_TRUE(write(name, u"a"_s, kOtherMediaKeyPath));
-    EXPECT_EQ(listedNames(kOtherMediaKeyPath), (QSet<QString> { longest, u"zz"_s }));
-}
-
-TEST(Settings, UnwritableLocationReportsFailure)
-{
-    const QString folder = QFileInfo(SettingsFilePath()).absolutePath();
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Belmoreta"_s;
+    EXPECT_EQ(SettingsFilePath(), folder + u"/Tavrin.conf"_s);
+    EXPECT_EQ((std::tuple { GetAlertsSeconds(u"12"_s), GetConfigurationPath(), QFileInfo::exists(folder) }),
+              (std::tuple { u"12"_s, QString(), false })); // reading made nothing
+    // Where the store cannot be written (its folder is a file, or it is a folder), nothing is stored.
     for (const bool folderIsAFile : { true, false }) {
-        SCOPED_TRACE(folderIsAFile ? "the folder is a file" : "the store is a folder");
-        QFile::remove(folder);
-        QDir(folder).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(folder).absolutePath()));
-        ASSERT_TRUE(folderIsAFile ? test::writeFile(folder, {}) : QDir().mkpath(SettingsFilePath()));
-        EXPECT_FALSE(SetAlertsEnabled(false));
-        EXPECT_TRUE(GetAlertsEnabled());
-        EXPECT_FALSE(SaveMainWindowRect({ 1, 2, 3, 4 }));
-        WindowRect rect;
-        EXPECT_FALSE(LoadMainWindowRect(rect));
-        EXPECT_FALSE(DeleteRegistryValue(kUser, u"alerts"_s, kSettingsKeyPath));
-        EXPECT_TRUE(ListRegistryValueNames(kUser, kSettingsKeyPath).isEmpty());
+        SCOPED_TRACE(folderIsAFile);
+        ASSERT_TRUE(QDir().mkpath(folderIsAFile ? QFileInfo(folder).absolutePath() : SettingsFilePath()));
+        ASSERT_TRUE(!folderIsAFile || test::writeFile(folder, {}));
+        EXPECT_EQ((std::tuple { SetAlertsEnabled(false), GetAlertsEnabled(), DeleteOtherMedium(u"alerts"_s),
+                                listed(kSettingsKeyPath).size() }),
+                  (std::tuple { false, true, false, 0 }));
+        ASSERT_TRUE(QFile::remove(folder) || QDir(folder).removeRecursively());
+    }
+    ASSERT_TRUE(write(u"Version"_s, u"6"_s, u"X"_s));
+    // The other roots read as absent and refuse writes.
+    QString text;
+    EXPECT_EQ((std::tuple { WriteRegistryString(RegistryRoot::LocalMachine, u"Version"_s, u"7"_s, u"X"_s),
+                            ReadRegistryString(RegistryRoot::LocalMachine, u"Version"_s, u"X"_s, text),
+                            ListRegistryValueNames(RegistryRoot::LocalMachine, u"X"_s).size(),
+                            DeleteRegistryValue(RegistryRoot::LocalMachine, u"Version"_s, u"X"_s) }),
+              (std::tuple { false, false, 0, false }));
+}
+
+TEST(Settings, ValueTypesAndTheSizeLimit)
+{
+    // Text and NUL must fit 1024 bytes of UTF-8: 1023 nines or 511 two-byte characters do, one more does not.
+    const QString texts[]
+        = { QString(1023, u'9'), QString(511, QChar(0xE9)), QString(1024, u'9'), QString(512, QChar(0xE9)) };
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(SetAlertsSeconds(texts[i]));
+        EXPECT_EQ(read(u"alerts_seconds"_s), i < 2 ? texts[i] : u"<absent>"_s) << i;
+    }
+    { // A hand-edited file: an unquoted list and a binary value read as absent.
+        QSettings raw(SettingsFilePath(), QSettings::IniFormat);
+        raw.setValue(raw.childGroups().value(0) + u"/alerts"_s, QStringList { u"0"_s, u"2"_s });
+        raw.setValue(raw.childGroups().value(0) + u"/first_time_close"_s, QByteArray("\x00\x01", 2));
+    }
+    EXPECT_TRUE(GetAlertsEnabled() && IsFirstTimeClose());
+    EXPECT_EQ(listed(kSettingsKeyPath),
+              (Listing { { u"alerts"_s, Other },
+                         { u"alerts_seconds"_s, String },
+                         { u"first_time_close"_s, Other } }));
+    // The navigation sound's default (unnamed) value keeps the type of its last write.
+    for (const RegistryType type : { ExpandString, String }) {
+        ASSERT_TRUE(write(QString(), u"%SystemRoot%\\click.wav"_s, kNavigationSoundKeyPath, type));
+        EXPECT_EQ(listed(kNavigationSoundKeyPath), (Listing { { QString(), type } }));
     }
 }
 
+TEST(Settings, HostileNamesFromTwoWritersAtOnceRoundTripAndMarkedOnesArePurged)
+{
+    // Empty: the key's default value; then near misses of the delete marker and the longest listed name.
+    QStringList kept = QString::fromUtf8("|a/b|/leading/and/trailing/|back\\slash|..\\other_media\\feed|"
+                                         "key=value|other_media/alerts|semi;colon|#comment|[General]|"
+                                         "General|with space |per%cent%2F|@default|@type|quote\"d'|alerts|"
+                                         "ALERTS|tab\there\nnewline|ni\u00f1o \u65b0\u805e \U0001F4F0")
+                           .split(u'|')
+        << u"_-|||-_"_s << u"_-||||-"_s << QString(kMaxValueNameChars, u'n');
+    QStringList names
+        = kept + QStringList { u"x"_s + kOtherMediaDeleteMarker + u"y"_s, kOtherMediaDeleteMarker };
+    kept.sort();
+    names.sort();
+    ASSERT_TRUE(SetAlertsEnabled(false)); // a real setting next to them must stay as it is
+    // Two writers at once (another thread and this one) lose none of each other's values.
+    const auto store = [&](int from) {
+        for (int i = from; i < names.size(); i += 2)
+            EXPECT_TRUE(StoreOtherMedium({ names[i], names[i] + u'!' })) << i;
+    };
+    std::thread other(store, 1);
+    store(0);
+    other.join();
+    ASSERT_TRUE(write(QString(kMaxValueNameChars + 1, u'n'), {}, kOtherMediaKeyPath)); // never listed
+    // Listing skips the marked values but leaves them stored; purging deletes those and only those.
+    for (const OtherMedium &medium : ListOtherMedia())
+        EXPECT_TRUE(kept.contains(medium.id) && medium.name == medium.id + u'!') << medium.id.toStdString();
+    EXPECT_EQ(ListOtherMedia().size(), kept.size());
+    EXPECT_EQ(listed(kOtherMediaKeyPath).keys(), names);
+    PurgeMarkedOtherMedia();
+    EXPECT_EQ(listed(kOtherMediaKeyPath).keys(), kept);
+    // Nothing spilled into the main key or anywhere else in the file.
+    EXPECT_EQ(listed(kSettingsKeyPath).keys(), QStringList { u"alerts"_s });
+    EXPECT_EQ(QSettings(SettingsFilePath(), QSettings::IniFormat).allKeys().size(), kept.size() + 2);
+    // Each deletion finds its own value only (one that took another along would find nothing later).
+    for (const QString &name : kept)
+        EXPECT_TRUE(DeleteOtherMedium(name)) << name.toStdString();
+    EXPECT_FALSE(DeleteOtherMedium(kept[0]) || GetAlertsEnabled());
+    EXPECT_TRUE(listed(kOtherMediaKeyPath).isEmpty());
+}
+
+// A new version a full disk cuts short is no save: the file stays byte for byte, no work files are left.
 TEST(Settings, FailedSaveOrDeleteKeepsThePreviousStore)
 {
-    ASSERT_TRUE(SetAlertsSeconds(u"7"_s));
-    ASSERT_TRUE(SetConfigurationPath(u"/data/a.xml"_s));
-    ASSERT_TRUE(write(u"b"_s, QString(200, u'b'), kOtherMediaKeyPath));
-    const QByteArray before = test::readFile(SettingsFilePath());
-    const auto unchanged = [] {
-        EXPECT_EQ(GetConfigurationPath(), u"/data/a.xml"_s);
-        EXPECT_EQ(GetAlertsSeconds(u"1"_s), u"7"_s);
-        EXPECT_EQ(listedNames(kOtherMediaKeyPath), QSet<QString> { u"b"_s });
-    };
+    ASSERT_TRUE(SetAlertsSeconds(u"7"_s) && write(u"b"_s, QString(200, u'b'), kOtherMediaKeyPath));
+    const QByteArray bytes = test::readFile(SettingsFilePath());
+    const auto values = [] { return std::pair { GetAlertsSeconds({}), listed(kOtherMediaKeyPath).keys() }; };
     {
-        test::FileSizeLimit limit(static_cast<rlim_t>(before.size() + 100));
+        test::FileSizeLimit limit(static_cast<rlim_t>(bytes.size() + 100)); // each new version is cut short
         ASSERT_TRUE(limit.ok());
-        // Each new version is larger than the limit: the save is cut short part-way.
-        EXPECT_FALSE(SetConfigurationPath(QString(900, u'p')));
-        EXPECT_FALSE(SetAlertsSeconds(QString(800, u'3')));
-        EXPECT_FALSE(write(QString(200, u'f'), QString(500, u'x'), kOtherMediaKeyPath));
+        EXPECT_FALSE(SetAlertsSeconds(QString(900, u'3'))
+                     || StoreOtherMedium({ u"f"_s, QString(900, u'x') }));
     }
     {
-        // Every write fails, even of a smaller file.
-        test::FileSizeLimit limit(1);
+        test::FileSizeLimit limit(1); // every write fails, even of a smaller file
         ASSERT_TRUE(limit.ok());
-        EXPECT_FALSE(DeleteRegistryValue(kUser, u"b"_s, kOtherMediaKeyPath));
+        EXPECT_FALSE(DeleteOtherMedium(u"b"_s));
     }
-    EXPECT_EQ(test::readFile(SettingsFilePath()), before);
-    unchanged();
-    // A later save must not carry the failed changes along, and leaves no work files beside the store.
-    ASSERT_TRUE(SetFirstTimeClose(false));
-    unchanged();
-    EXPECT_LT(test::readFile(SettingsFilePath()).size(), before.size() + 100);
+    EXPECT_EQ(test::readFile(SettingsFilePath()), bytes);
+    EXPECT_EQ(values(), (std::pair { u"7"_s, QStringList { u"b"_s } }));
+    ASSERT_TRUE(SetFirstTimeClose(false)); // a later save must not carry the failed changes along
+    EXPECT_EQ(values(), (std::pair { u"7"_s, QStringList { u"b"_s } }));
     EXPECT_EQ(QFileInfo(SettingsFilePath()).dir().entryList(QDir::Files), QStringList { u"Tavrin.conf"_s });
 }
 
-TEST(Settings, ConcurrentWritersKeepEachOthersValues)
+TEST(Autostart, EntryFollowsTheSettingAndQuotesThePath)
 {
-    constexpr int kPerThread = 25;
-    std::atomic<int> failed { 0 };
-    const auto writer = [&](QChar prefix) {
-        for (int i = 0; i < kPerThread; ++i)
-            failed += SetSectionSelected(prefix + QString::number(i), i % 2 == 0) ? 0 : 1;
-    };
-    std::thread a(writer, u'a');
-    std::thread b(writer, u'b');
-    a.join();
-    b.join();
-    EXPECT_EQ(failed, 0);
-    EXPECT_EQ(ListRegistryValueNames(kUser, kSettingsKeyPath).size(), 2 * kPerThread);
-    for (const QChar prefix : { u'a', u'b' }) {
-        for (int i = 0; i < kPerThread; ++i) {
-            bool on = false;
-            ASSERT_TRUE(GetSectionSelected(prefix + QString::number(i), on)) << i;
-            EXPECT_EQ(on, i % 2 == 0) << i;
-        }
-    }
-}
-
-TEST(Autostart, EntryFollowsTheSetting)
-{
-    // Turning off what does not exist reports false and creates nothing.
-    EXPECT_FALSE(SetStartWithWindows(false));
-    EXPECT_FALSE(QFileInfo::exists(QFileInfo(AutostartEntryPath()).absolutePath()));
-
-    ASSERT_TRUE(SetStartWithWindows(true));
-    EXPECT_TRUE(IsStartWithWindows());
+    EXPECT_FALSE(IsStartWithWindows() || SetStartWithWindows(false)); // nothing to turn off
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(AutostartEntryPath()).absolutePath())); // and nothing made
+    for (int round = 0; round < 2; ++round) // the second time replaces the entry
+        ASSERT_TRUE(SetStartWithWindows(true) && IsStartWithWindows());
     EXPECT_EQ(AutostartEntryPath(), qEnvironmentVariable("XDG_CONFIG_HOME") + u"/autostart/tavrin.desktop"_s);
     const QString content = QString::fromUtf8(test::readFile(AutostartEntryPath()));
-    EXPECT_TRUE(content.startsWith(u"[Desktop Entry]\n"_s));
-    EXPECT_TRUE(content.contains(u"\nType=Application\n"_s));
-    EXPECT_TRUE(content.contains(u"\nExec="_s + QuotedExecValue(RunningExecutablePath()) + u'\n'));
+    EXPECT_TRUE(content.startsWith(u"[Desktop Entry]\nType=Application\n"_s)
+                && content.contains(u"\nExec="_s + QuotedExecValue(RunningExecutablePath()) + u'\n'));
     EXPECT_TRUE(QFileInfo(RunningExecutablePath()).isExecutable());
-
-    ASSERT_TRUE(SetStartWithWindows(true)); // again: replaced, still one entry
-    EXPECT_TRUE(IsStartWithWindows());
-    EXPECT_TRUE(SetStartWithWindows(false));
-    EXPECT_FALSE(IsStartWithWindows());
-    EXPECT_FALSE(SetStartWithWindows(false));
-
-    // A path that cannot stand in an entry gives no entry at all.
-    EXPECT_FALSE(WriteAutostartEntry(u"/opt/line\nbreak"_s));
-    EXPECT_FALSE(AutostartEntryExists());
-}
-
-TEST(Autostart, ExecValueQuoting)
-{
-    const std::pair<QString, QString> cases[] = {
-        { u"/usr/bin/tavrin"_s, u"\"/usr/bin/tavrin\""_s },
-        { u"/opt/my apps/tavrin"_s, u"\"/opt/my apps/tavrin\""_s },
-        { u"/opt/a\"b/t"_s, u"\"/opt/a\\\\\"b/t\""_s },
-        { u"/opt/$HOME/`x`"_s, u"\"/opt/\\\\$HOME/\\\\`x\\\\`\""_s },
-        { u"/opt/back\\slash"_s, u"\"/opt/back\\\\\\\\slash\""_s },
-        { u"/opt/100%/t"_s, u"\"/opt/100%%/t\""_s },
-        { u"/opt/line\nbreak"_s, QString() },
-        { QString(), QString() },
-    };
-    for (const auto &[path, exec] : cases)
-        EXPECT_EQ(QuotedExecValue(path), exec) << path.toStdString();
+    EXPECT_TRUE(SetStartWithWindows(false) && !IsStartWithWindows());
+    EXPECT_FALSE(WriteAutostartEntry(u"/opt/a\nb"_s) || AutostartEntryExists()); // no line break in an entry
+    // In quotes, ", `, $ and \ take a backslash, which the entry's syntax doubles; % is doubled.
+    EXPECT_EQ(QuotedExecValue(u"/my apps/a\"$H`\\100%"_s), u"\"/my apps/a\\\\\"\\\\$H\\\\`\\\\\\\\100%%\""_s);
 }
 
 } // namespace

@@ -2,9 +2,7 @@
 #pragma once
 
 #include "base/appmessage.h"
-
-#include <QCoreApplication>
-#include <QObject>
+#include "support/waituntil.h"
 
 #include <algorithm>
 #include <functional>
@@ -13,8 +11,7 @@
 
 namespace tavrin {
 
-// Readable failure messages for message numbers.
-inline void PrintTo(MessageId number, std::ostream *os)
+inline void PrintTo(MessageId number, std::ostream *os) // readable failure messages
 {
     *os << "message " << int(number);
 }
@@ -23,38 +20,26 @@ namespace test {
 
 class MessageRecorder : public QObject {
 public:
-    struct Seen {
-        MessageId number;
-        qintptr wParam;
-    };
-    std::vector<Seen> seen;
-    // Called on arrival, to note what else was true at that moment.
-    std::function<void(const AppMessage &)> onMessage;
+    std::vector<MessageId> numbers; // in order of arrival
+    std::vector<qintptr> wParams; // of the same messages
+    std::function<void()> onMessage = [] {}; // called on arrival, to note what else was true then
 
-    int count(MessageId number) const
+    int count(MessageId number) const { return int(std::ranges::count(numbers, number)); }
+    void clear() { numbers.clear(), wParams.clear(); }
+    void drain() { QCoreApplication::sendPostedEvents(this); } // delivers what was posted so far
+    // Waits for a condition while events are delivered, then delivers what was posted until it held.
+    template <typename Predicate> bool waitFor(Predicate done, int timeoutMs = 15000)
     {
-        return int(
-            std::count_if(seen.begin(), seen.end(), [number](const Seen &s) { return s.number == number; }));
+        return waitUntil([&] { return done() && (drain(), true); }, timeoutMs);
     }
-    std::vector<MessageId> numbers() const
-    {
-        std::vector<MessageId> result;
-        for (const Seen &s : seen)
-            result.push_back(s.number);
-        return result;
-    }
-    // Delivers what was posted so far.
-    void drain() { QCoreApplication::sendPostedEvents(this); }
-
-protected:
     bool event(QEvent *event) override
     {
-        AppMessage *message = asAppMessage(event);
+        const AppMessage *message = asAppMessage(event);
         if (!message)
             return QObject::event(event);
-        seen.push_back({ message->number(), message->wParam() });
-        if (onMessage)
-            onMessage(*message);
+        numbers.push_back(message->number());
+        wParams.push_back(message->wParam());
+        onMessage();
         return true;
     }
 };

@@ -5,18 +5,17 @@
 
 #include <QStringList>
 
-#include <cstdio>
+#include <regex>
 #include <string>
 
 namespace tavrin::test {
 
 // A news element dated `minute` minutes after 2024-01-15 10:00:00 local time.
-inline std::string newsItem(const std::string &id, int minute, const std::string &extra = {})
+inline std::string newsItem(const std::string &id, int minute)
 {
-    char date[32];
-    std::snprintf(date, sizeof date, "2024-01-15 %02d:%02d:00", 10 + minute / 60, minute % 60);
+    const QString date = QString::asprintf("2024-01-15 %02d:%02d:00", 10 + minute / 60, minute % 60);
     return "<news id=\"" + id + "\"><title>T " + id + "</title><url>http://x.test/" + id + "</url><date>"
-        + date + "</date>" + extra + "</news>";
+        + date.toStdString() + "</date></news>";
 }
 
 inline std::string newsSection(const std::string &id, const std::string &body)
@@ -29,45 +28,34 @@ inline std::string newsDocument(const std::string &body)
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<sections_news>" + body + "</sections_news>";
 }
 
-// A document from a short pattern (single-quoted attributes keep it readable): each "{id}" becomes a news
-// element dated its position among the pattern's items in minutes, each "{id@m}" one dated minute m.
+// A document from a pattern: each "{id}" is an item dated its position in minutes, "{id@m}" one of minute m.
 inline std::string newsDoc(const std::string &pattern)
 {
+    static const std::regex item(R"(\{([^}@]*)(@(\d+))?\})");
     std::string body;
     int position = 0;
-    std::size_t at = 0;
-    for (std::size_t open; (open = pattern.find('{', at)) != std::string::npos; ++position) {
-        const std::size_t close = pattern.find('}', open);
-        std::string id = pattern.substr(open + 1, close - open - 1);
-        int minute = position;
-        if (const std::size_t sign = id.find('@'); sign != std::string::npos) {
-            minute = std::stoi(id.substr(sign + 1));
-            id.resize(sign);
-        }
-        body += pattern.substr(at, open - at) + newsItem(id, minute);
-        at = close + 1;
+    std::smatch last;
+    for (std::sregex_iterator it(pattern.begin(), pattern.end(), item), end; it != end; ++it, ++position) {
+        last = *it;
+        body += last.prefix().str() + newsItem(last[1], last[3].matched ? std::stoi(last[3]) : position);
     }
-    return newsDocument(body + pattern.substr(at));
+    return newsDocument(body + (position ? last.suffix().str() : pattern));
 }
 
-// The records' identifiers, newest first.
-inline QStringList newsIds(const NewsSet &set)
+// The records newest first: their ids, or with `keyed` "section key/id".
+inline QStringList newsIds(const NewsSet &set, bool keyed = false)
 {
     QStringList list;
     for (const NewsRecord &r : set)
-        list.append(r.id);
+        list << (keyed ? r.section_key + u'/' + r.id : r.id);
     return list;
 }
 
 // The identifiers among ids that the store has not seen, in the order given.
-inline QStringList unseen(const NewsStore &store, const QStringList &ids)
+inline QStringList unseen(const NewsStore &store, QStringList ids)
 {
-    QStringList list;
-    for (const QString &id : ids) {
-        if (!store.isSeen(id))
-            list.append(id);
-    }
-    return list;
+    ids.removeIf([&](const QString &id) { return store.isSeen(id); });
+    return ids;
 }
 
 } // namespace tavrin::test

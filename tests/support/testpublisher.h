@@ -4,34 +4,24 @@
 #include "config/clientconfig.h"
 #include "support/testserver.h"
 
-#include <QByteArray>
-
 #include <atomic>
-#include <string>
 
 namespace tavrin::test {
 
-// Serves /clientconfig.xml, /ok.txt (monitoring), /urgent.html, /loading.html, /news/1/, /news/2/ and the
-// news documents; the urgent and news panes reload at the given periods (seconds), the alerts every 300.
-class TestPublisher {
+// Serves /clientconfig.xml (the urgent pane reloads every 30 s, the news every 60 s; its own text for an old
+// engine: "Motor viejo"), /ok.txt (monitoring), /urgent.html, /loading.html, /news/1/ and the news document.
+class TestPublisher : public TestServer {
 public:
-    explicit TestPublisher(int urgentReload = 30, int newsReload = 60);
-
-    int hits(const std::string &path) const { return m_server.hits(path); }
-    // The configuration document with this server's address in it, and the same parsed (the test fails
-    // when it is not accepted).
+    TestPublisher();
+    // The configuration document naming this server, and the same parsed (the test fails if rejected).
     QByteArray configurationText() const { return m_config; }
     ClientConfig configuration() const;
 
-    // The urgent page answers 404 while broken; the monitoring document answers "NO" while offline.
-    void setUrgentBroken(bool broken) { m_urgentBroken = broken; }
-    void setOnline(bool online) { m_online = online; }
+    // While set, the urgent page answers 404 and the monitoring document "NO".
+    std::atomic<bool> urgentBroken { false }, offline { false };
 
 private:
-    TestServer m_server;
     QByteArray m_config;
-    std::atomic<bool> m_urgentBroken { false };
-    std::atomic<bool> m_online { true };
 };
 
 } // namespace tavrin::test

@@ -7,46 +7,6 @@
 
 namespace tavrin::test {
 
-namespace {
-
-std::string base64(const std::string &in)
-{
-    static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    unsigned value = 0;
-    int bits = -6;
-    for (unsigned char c : in) {
-        value = (value << 8) + c;
-        bits += 8;
-        while (bits >= 0) {
-            out.push_back(table[(value >> bits) & 0x3F]);
-            bits -= 6;
-        }
-    }
-    if (bits > -6)
-        out.push_back(table[((value << 8) >> (bits + 8)) & 0x3F]);
-    while (out.size() % 4)
-        out.push_back('=');
-    return out;
-}
-
-// A request to a proxy names the whole URL; routes are by path.
-std::string pathOf(const std::string &target)
-{
-    std::string path = target;
-    const auto scheme = path.find("://");
-    if (scheme != std::string::npos) {
-        const auto slash = path.find('/', scheme + 3);
-        path = slash == std::string::npos ? "/" : path.substr(slash);
-    }
-    const auto query = path.find('?');
-    if (query != std::string::npos)
-        path.resize(query);
-    return path;
-}
-
-} // namespace
-
 std::string gzipCompress(const std::string &bytes)
 {
     return gzipBytes(QByteArray::fromStdString(bytes)).toStdString();
@@ -58,12 +18,8 @@ TestServer::TestServer()
         dispatch(request, response);
     };
     // Every method and every path reach dispatch, which routes by exact path.
-    m_server.Get(".*", handler);
-    m_server.Post(".*", handler);
-    m_server.Put(".*", handler);
-    m_server.Delete(".*", handler);
-    m_server.Options(".*", handler);
-    m_server.set_keep_alive_max_count(1000);
+    m_server.Get(".*", handler).Post(".*", handler).Put(".*", handler).Delete(".*", handler);
+    m_server.Options(".*", handler).set_keep_alive_max_count(1000);
     // Stopping waits for idle kept-alive connections; keep that wait short.
     m_server.set_keep_alive_timeout(1);
     // Small answers otherwise wait for the client's delayed acknowledgement (about 40 ms each).
@@ -78,24 +34,9 @@ TestServer::TestServer()
 
 TestServer::~TestServer()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_stopCv.notify_all();
+    m_stopping.set_value();
     m_server.stop();
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-QString TestServer::url(const std::string &path) const
-{
-    return QString::fromStdString(baseUrl() + path);
-}
-
-std::string TestServer::baseUrl() const
-{
-    return "http://127.0.0.1:" + std::to_string(m_port);
+    m_thread.join();
 }
 
 void TestServer::route(const std::string &path, Handler handler)
@@ -104,33 +45,31 @@ void TestServer::route(const std::string &path, Handler handler)
     m_routes[path] = std::move(handler);
 }
 
-bool TestServer::pause(int ms)
-{
-    std::unique_lock lock(m_mutex);
-    return !m_stopCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
-}
-
 void TestServer::dispatch(const httplib::Request &request, httplib::Response &response)
 {
-    const std::string path = pathOf(request.path);
+    // A request to a proxy names the whole URL; routes are by path (the query is already apart).
+    std::string path = request.path;
+    if (const auto scheme = path.find("://"); scheme != std::string::npos)
+        path.erase(0, path.find('/', scheme + 3));
     Handler handler;
-    std::string wanted;
+    bool refused = false;
     {
         std::lock_guard lock(m_mutex);
         Seen &seen = m_seen[path];
         ++seen.hits;
         seen.lastHeaders = request.headers;
         seen.lastRemotePort = request.remote_port;
-        auto it = m_routes.find(path);
-        if (it != m_routes.end())
+        if (auto it = m_routes.find(path); it != m_routes.end())
             handler = it->second;
-        wanted = m_proxyAuthorization;
+        refused = !m_proxyAuthorization.empty()
+            && request.get_header_value("Proxy-Authorization") != m_proxyAuthorization;
     }
-    if (!wanted.empty() && request.get_header_value("Proxy-Authorization") != wanted) {
+    if (refused) {
         response.status = 407;
         response.set_header("Proxy-Authenticate", "Basic realm=\"test proxy\"");
         response.set_content("proxy authentication required", "text/plain");
     } else if (handler) {
+        response.status = 200;
         handler(request, response);
     } else {
         response.status = 404;
@@ -152,34 +91,27 @@ void TestServer::serve(const std::string &path, const std::string &body, int sta
 void TestServer::document(const std::string &path, const std::string &body)
 {
     const std::string etag = "\"" + std::to_string(std::hash<std::string> {}(body)) + "\"";
-    const std::string lastModified = "Tue, 14 Nov 2023 22:13:20 GMT";
-    route(path, [body, etag, lastModified](const httplib::Request &request, httplib::Response &response) {
+    route(path, [body, etag](const httplib::Request &request, httplib::Response &response) {
+        const std::string lastModified = "Tue, 14 Nov 2023 22:13:20 GMT";
         response.set_header("ETag", etag);
         response.set_header("Last-Modified", lastModified);
         const std::string ifNoneMatch = request.get_header_value("If-None-Match");
-        const bool matches = !ifNoneMatch.empty()
-            ? ifNoneMatch == etag
-            : request.get_header_value("If-Modified-Since") == lastModified;
-        if (matches) {
+        if (ifNoneMatch.empty() ? request.get_header_value("If-Modified-Since") == lastModified
+                                : ifNoneMatch == etag)
             response.status = 304;
-            return;
-        }
-        response.status = 200;
-        response.set_content(body, "text/xml");
+        else
+            response.set_content(body, "text/xml");
     });
 }
 
 void TestServer::chunked(const std::string &path, const std::string &body)
 {
     route(path, [body](const httplib::Request &, httplib::Response &response) {
-        response.status = 200;
         response.set_chunked_content_provider("text/plain", [body](size_t, httplib::DataSink &sink) {
-            // Two pieces, so the body really travels in more than one chunk.
-            const size_t half = body.size() / 2;
-            if (half > 0)
-                sink.write(body.data(), half);
-            if (body.size() > half)
-                sink.write(body.data() + half, body.size() - half);
+            // Two pieces, so the body really travels in more than one chunk; an empty piece would end it.
+            for (const std::string &piece : { body.substr(0, body.size() / 2), body.substr(body.size() / 2) })
+                if (!piece.empty())
+                    sink.write(piece.data(), piece.size());
             sink.done();
             return true;
         });
@@ -188,15 +120,12 @@ void TestServer::chunked(const std::string &path, const std::string &body)
 
 void TestServer::gzipEncoded(const std::string &path, const std::string &body)
 {
-    const std::string compressed = gzipCompress(body);
-    route(path, [body, compressed](const httplib::Request &request, httplib::Response &response) {
-        response.status = 200;
-        if (request.get_header_value("Accept-Encoding").find("gzip") != std::string::npos) {
+    const std::string gzip = gzipCompress(body);
+    route(path, [body, gzip](const httplib::Request &request, httplib::Response &response) {
+        const bool accepted = request.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
+        if (accepted)
             response.set_header("Content-Encoding", "gzip");
-            response.set_content(compressed, "text/xml");
-        } else {
-            response.set_content(body, "text/xml");
-        }
+        response.set_content(accepted ? gzip : body, "text/xml");
     });
 }
 
@@ -207,92 +136,61 @@ void TestServer::gzipFile(const std::string &path, const std::string &body)
 
 void TestServer::silence(const std::string &path)
 {
-    route(path, [this](const httplib::Request &, httplib::Response &response) {
-        while (pause(100)) { }
+    route(path, [stopped = m_stopped](const httplib::Request &, httplib::Response &response) {
+        stopped.wait();
         response.status = 503;
     });
 }
 
 void TestServer::trickle(const std::string &path, int intervalMs)
 {
-    route(path, [this, intervalMs](const httplib::Request &, httplib::Response &response) {
-        response.status = 200;
-        response.set_chunked_content_provider("text/plain",
-                                              [this, intervalMs](size_t, httplib::DataSink &sink) {
-                                                  if (!pause(intervalMs))
-                                                      return false;
-                                                  return sink.write("x", 1);
-                                              });
+    route(path, [stopped = m_stopped, intervalMs](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider(
+            "text/plain", [stopped, intervalMs](size_t, httplib::DataSink &sink) {
+                return stopped.wait_for(std::chrono::milliseconds(intervalMs)) == std::future_status::timeout
+                    && sink.write("x", 1);
+            });
     });
 }
 
 void TestServer::endless(const std::string &path)
 {
-    route(path, [this](const httplib::Request &, httplib::Response &response) {
-        response.status = 200;
-        response.set_chunked_content_provider("application/octet-stream",
-                                              [this](size_t, httplib::DataSink &sink) {
-                                                  static const std::string block(64 * 1024, 'z');
-                                                  {
-                                                      std::lock_guard lock(m_mutex);
-                                                      if (m_stopping)
-                                                          return false;
-                                                  }
-                                                  return sink.write(block.data(), block.size());
-                                              });
+    route(path, [stopped = m_stopped](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider(
+            "application/octet-stream", [stopped](size_t, httplib::DataSink &sink) {
+                static const std::string block(64 * 1024, 'z');
+                return stopped.wait_for(std::chrono::seconds(0)) == std::future_status::timeout
+                    && sink.write(block.data(), block.size());
+            });
     });
 }
 
 void TestServer::redirect(const std::string &path, const std::string &target, int status)
 {
-    const std::string location = target.rfind("/", 0) == 0 ? baseUrl() + target : target;
+    const std::string location = target.starts_with('/') ? baseUrl() + target : target;
     route(path, [location, status](const httplib::Request &, httplib::Response &response) {
-        response.status = status;
-        response.set_header("Location", location);
-        response.set_content("moved", "text/plain");
+        response.set_redirect(location, status);
     });
-}
-
-void TestServer::malformedXml(const std::string &path)
-{
-    serve(path, "<?xml version=\"1.0\"?><root><item>unclosed</root", 200, "text/xml");
 }
 
 void TestServer::requireProxyAuth(const std::string &user, const std::string &password)
 {
     std::lock_guard lock(m_mutex);
-    m_proxyAuthorization = "Basic " + base64(user + ":" + password);
+    m_proxyAuthorization = httplib::make_basic_authentication_header(user, password, true).second;
 }
 
-int TestServer::hits(const std::string &path) const
+TestServer::Seen TestServer::seen(const std::string &path) const
 {
     std::lock_guard lock(m_mutex);
-    auto it = m_seen.find(path);
-    return it == m_seen.end() ? 0 : it->second.hits;
+    const auto it = m_seen.find(path);
+    return it == m_seen.end() ? Seen() : it->second;
 }
 
 std::string TestServer::lastHeader(const std::string &path, const std::string &name) const
 {
-    std::lock_guard lock(m_mutex);
-    auto it = m_seen.find(path);
-    if (it == m_seen.end())
-        return {};
-    auto header = it->second.lastHeaders.find(name);
-    return header == it->second.lastHeaders.end() ? std::string() : header->second;
-}
-
-std::vector<int> TestServer::statuses(const std::string &path) const
-{
-    std::lock_guard lock(m_mutex);
-    auto it = m_seen.find(path);
-    return it == m_seen.end() ? std::vector<int>() : it->second.statuses;
-}
-
-int TestServer::lastRemotePort(const std::string &path) const
-{
-    std::lock_guard lock(m_mutex);
-    auto it = m_seen.find(path);
-    return it == m_seen.end() ? 0 : it->second.lastRemotePort;
+    const httplib::Headers headers = seen(path).lastHeaders;
+    const auto header = headers.find(name);
+    return header == headers.end() ? std::string() : header->second;
 }
 
 } // namespace tavrin::test

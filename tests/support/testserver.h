@@ -3,11 +3,10 @@
 
 #include <httplib.h>
 
-#include <QByteArray>
 #include <QString>
 
-#include <condition_variable>
 #include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
@@ -32,8 +31,8 @@ public:
 
     int port() const { return m_port; }
     // "http://127.0.0.1:<port>" + path.
-    QString url(const std::string &path) const;
-    std::string baseUrl() const;
+    QString url(const std::string &path) const { return QString::fromStdString(baseUrl() + path); }
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
 
     // Any handler; replaces an earlier route of the same path.
     void route(const std::string &path, Handler handler);
@@ -58,21 +57,19 @@ public:
     void endless(const std::string &path);
     // Redirects to target (a path of this server or a full URL).
     void redirect(const std::string &path, const std::string &target, int status = 302);
-    // A malformed XML document.
-    void malformedXml(const std::string &path);
 
     // Acts as an HTTP proxy that wants these credentials: every request without the matching
     // Proxy-Authorization gets 407. Point the client's proxy at baseUrl().
     void requireProxyAuth(const std::string &user, const std::string &password);
 
     // Requests seen for a path (routes count, 407 refusals included).
-    int hits(const std::string &path) const;
+    int hits(const std::string &path) const { return seen(path).hits; }
     // Headers of the last request for a path ("" when absent).
     std::string lastHeader(const std::string &path, const std::string &name) const;
     // Client port of the last request for a path: equal ports mean one kept-alive connection.
-    int lastRemotePort(const std::string &path) const;
+    int lastRemotePort(const std::string &path) const { return seen(path).lastRemotePort; }
     // Statuses answered for a path, in order.
-    std::vector<int> statuses(const std::string &path) const;
+    std::vector<int> statuses(const std::string &path) const { return seen(path).statuses; }
 
 private:
     struct Seen {
@@ -81,17 +78,17 @@ private:
         int lastRemotePort = 0;
         std::vector<int> statuses;
     };
-    // Waits up to ms or until the server stops; false when it stops.
-    bool pause(int ms);
+    Seen seen(const std::string &path) const;
     void dispatch(const httplib::Request &request, httplib::Response &response);
 
     httplib::Server m_server;
     std::thread m_thread;
     int m_port = 0;
+    // Ready once the server stops: handlers that wait or stream forever give up then.
+    std::promise<void> m_stopping;
+    std::shared_future<void> m_stopped = m_stopping.get_future().share();
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_stopCv;
-    bool m_stopping = false;
     std::map<std::string, Handler> m_routes;
     std::map<std::string, Seen> m_seen;
     std::string m_proxyAuthorization;
