@@ -457,7 +457,7 @@ NavigationVerdict CTavrinDlg::BeforeNavigate2(CWebBrowser2 *pane, const Navigati
     if (request.programNavigation)
         return NavigationVerdict::Allow;
     // The user's own navigation never runs inside the pane.
-    const QString next = m_userNavigation ? m_userNavigation(pane, request.url) : QString();
+    const QString next = ExecuteCommandUrl(request.url.toString(QUrl::FullyEncoded));
     if (!next.isEmpty()) {
         QPointer<CWebBrowser2> target(pane);
         QTimer::singleShot(0, pane, [target, next] {

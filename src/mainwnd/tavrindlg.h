@@ -100,11 +100,10 @@ public:
     {
         m_preferencesHandler = std::move(handler);
     }
-    // A navigation the user started in a pane (a click): it is cancelled in the pane, then handed
-    // here; a non-empty result is loaded into the same pane as the program's own navigation.
-    // Without a handler the click opens nothing.
-    using UserNavigationHandler = std::function<QString(CWebBrowser2 *pane, const QUrl &url)>;
-    void setUserNavigationHandler(UserNavigationHandler handler) { m_userNavigation = std::move(handler); }
+    // What a navigation the user started in a pane (a click, a script) does instead of running there: a
+    // command link ("tavrin://...") is carried out, any other address goes to the reader's browser. The
+    // result is the address to load into the clicked pane ("" for none).
+    QString ExecuteCommandUrl(const QString &url);
     // How the event loop is ended at exit (tests keep their own loop running).
     void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
@@ -201,7 +200,6 @@ private:
     UpdateRunner m_updateRunner;
     std::function<void(CTavrinDlg *)> m_aboutHandler;
     std::function<bool(CTavrinDlg *)> m_preferencesHandler;
-    UserNavigationHandler m_userNavigation;
     std::function<void()> m_quit;
     bool m_aboutOpen = false;
     bool m_preferencesOpen = false;
