@@ -12,6 +12,7 @@ SECONDS_TO_RUN=${TAVRIN_DEMO_SECONDS:-}
 PUBLISHER=""
 CLIENT=""
 XVFB=""
+TRAYER=""
 cleanup() {
     trap - EXIT INT TERM
     # The client exits in order on SIGTERM: window rectangle saved, temporary files removed.
@@ -20,6 +21,7 @@ cleanup() {
         wait "$CLIENT" 2>/dev/null || true
     fi
     [ -n "$PUBLISHER" ] && kill "$PUBLISHER" 2>/dev/null || true
+    [ -n "$TRAYER" ] && kill "$TRAYER" 2>/dev/null || true
     [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null || true
     wait 2>/dev/null || true
 }
@@ -40,6 +42,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     while [ ! -e "/tmp/.X11-unix/X$N" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
     mkdir -p "$SHOTS"
     echo "No display: running under Xvfb on $DISPLAY; screenshots go to $SHOTS"
+    # A notification area on the virtual screen, so the client's icon shows in the screenshots.
+    if command -v trayer >/dev/null; then
+        trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --transparent false \
+            --tint 0x303030 >/dev/null 2>&1 &
+        TRAYER=$!
+    fi
 fi
 
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi

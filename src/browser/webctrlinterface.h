@@ -1,9 +1,11 @@
 // The page behind every pane: its two look flags, the navigation hook, refused windows, silent scripts.
 #pragma once
 
+#include <QDateTime>
 #include <QWebEnginePage>
 
 #include <functional>
+#include <optional>
 
 namespace tavrin {
 
@@ -31,8 +33,9 @@ public:
     CWebCtrlInterFace(PaneFlags flags, QObject *parent = nullptr);
 
     PaneFlags flags() const { return m_flags; }
-    // Called for every navigation but server redirects (which continue one already allowed).
-    // Without a hook every navigation proceeds.
+    // Called for every navigation but the server redirects of a main-frame load already let through and
+    // the reloads of the page shown. Without a hook every navigation proceeds, but a frame shows only web
+    // pages, inline documents and the program's own composed pages, whatever the hook says.
     void setNavigationHook(Hook hook) { m_hook = std::move(hook); }
     // Marks the next main-frame navigation as the program's own (set by Navigate).
     void setProgramNavigation(bool on) { m_programNavigation = on; }
@@ -48,10 +51,27 @@ protected:
                                   const QString &source) override;
 
 private:
+    // Which document the main frame shows: it changes when a navigation commits, even when the address
+    // stays the same (the engine stamps each commit).
+    struct CommitMark {
+        QUrl url;
+        QDateTime visited;
+        friend bool operator==(const CommitMark &, const CommitMark &) = default;
+    };
+    CommitMark commitMark() const;
+    bool passesUnfiltered(const QUrl &url, NavigationType type);
+
     PaneFlags m_flags;
     Hook m_hook;
     bool m_programNavigation = false;
     bool m_lastCancelled = false;
+    // The main-frame load let through last (its address after any server redirect), with the document
+    // shown when it was let through; none once it has failed or another navigation was refused.
+    struct LetThrough {
+        QUrl url;
+        CommitMark before;
+    };
+    std::optional<LetThrough> m_letThrough;
 };
 
 } // namespace tavrin

@@ -42,6 +42,10 @@ QWebEngineProfile *createProfile()
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    // The engine itself hands an address of a scheme it does not know (smb:, mailto:, a desktop program's
+    // own) to the desktop whenever a click on it is let through, a frame's for instance. Refused here, such
+    // a link opens nothing at all, mailto: included.
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
     profile->installUrlSchemeHandler(QByteArrayLiteral("tavrin"), new CommandSchemeHandler(profile));
     return profile;

@@ -66,11 +66,17 @@ QRect PlaceMainWindow(const std::optional<QRect> &saved, QSize design, const QRe
         if (visible)
             return *saved;
     }
+    QPoint origin = workArea.topLeft();
+    const auto holder = std::find_if(screens.begin(), screens.end(), [&](const QRect &screen) {
+        return screen.contains(workArea.topLeft());
+    });
+    if (holder != screens.end())
+        origin = holder->topLeft();
     const int workRight = workArea.x() + workArea.width();
     const int workBottom = workArea.y() + workArea.height();
     const int x = (workRight - design.width() - workArea.x()) / 2;
     const int y = (workBottom - design.height() - workArea.y()) / 2;
-    return QRect(x, y, design.width(), design.height());
+    return QRect(origin.x() + x, origin.y() + y, design.width(), design.height());
 }
 
 QRect ApplyMinimumSize(const QRect &proposed, Qt::Edges dragged, QSize minimum)

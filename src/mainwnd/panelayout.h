@@ -43,8 +43,9 @@ inline const QRect kHiddenPane { -1, -1, 0, 0 };
 PaneRects LayoutPanes(QSize window, int frame, const PaneMeasures &measures, bool showLoading);
 
 // Where the main window goes: the saved rectangle when it is at least the design size and still
-// touches one of the screens; otherwise the design size centred by the work-area arithmetic
-// (offsets from the screen origin, as the window always was placed).
+// touches one of the screens; otherwise the design size centred by the work-area arithmetic, as
+// offsets from the origin of the screen that holds the work area (the primary screen's, which need not
+// be (0,0) of the desktop; the work area's own corner when no screen holds it).
 QRect PlaceMainWindow(const std::optional<QRect> &saved, QSize design, const QRect &workArea,
                       const QList<QRect> &screens);
 

@@ -13,6 +13,7 @@
 #include "mainwnd/panelayout.h"
 #include "news/newsstore.h"
 #include "settings/settings.h"
+#include "tray/windowanimation.h"
 #include "ui/messagebox.h"
 
 #include <QCloseEvent>
@@ -30,7 +31,7 @@ CTavrinDlg::CTavrinDlg(const AppServices &services, QWidget *parent)
 }
 
 CTavrinDlg::CTavrinDlg(const AppServices &services, const Options &options, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
 {
     construct(options);
@@ -41,8 +42,8 @@ void CTavrinDlg::construct(const Options &options)
     // A new window starts a new run of the state machine.
     setAppState(AppState::Starting);
     setStateBeforeOffline(AppState::Starting);
-    setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
+    m_trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     m_quit = [] { QCoreApplication::exit(0); };
 
     m_sections = createPane(QStringLiteral("sections"), { true, true });
@@ -110,7 +111,9 @@ CWebBrowser2 *CTavrinDlg::createPane(const QString &name, PaneFlags flags)
 bool CTavrinDlg::OnInitDialog()
 {
     setWindowTitle(AppName());
-    // The notification-area icon comes with the tray: without it the window works all the same.
+    m_tray = std::make_unique<TrayIcon>(m_trayDisabledIcon, GetText(*config(), TextId::TooltipInitializing),
+                                        m_trayAvailable);
+    connect(m_tray.get(), &TrayIcon::activated, this, &CTavrinDlg::OnTrayNotify);
     auto *start = new RefreshStart { this, &m_stopEvent };
     m_engineThread = QThread::create([services = m_services.core, start] {
         RefreshThreadMain(services, std::unique_ptr<RefreshStart>(start));
@@ -223,6 +226,10 @@ void CTavrinDlg::OnDocumentComplete(CWebBrowser2 *pane)
         const auto cfg = config();
         m_urgentTimer->start(ReloadPeriodMs(cfg->urgent_reload));
         m_newsTimer->start(ReloadPeriodMs(cfg->news_reload));
+        if (m_tray) {
+            m_tray->SetTooltip(GetText(*cfg, TextId::TooltipRunning));
+            m_tray->SetIcon(m_trayIcon);
+        }
         ShowMainWindow();
         return;
     }
@@ -251,6 +258,13 @@ void CTavrinDlg::OnConnectionLost()
     postMessage(m_checker, WM_WATCH_CONNECTION);
     setState(AppState::Offline);
     HideMainWindow();
+    if (m_tray) {
+        const auto cfg = config();
+        m_tray->ShowBalloonById(*cfg, TextId::BalloonTitleNoConnection, TextId::BalloonTextNoConnection,
+                                BalloonIcon::Warning);
+        m_tray->SetTooltip(GetText(*cfg, TextId::TooltipNoConnection));
+        m_tray->SetIcon(m_trayDisabledIcon);
+    }
 }
 
 void CTavrinDlg::OnConnectionRestored()
@@ -261,13 +275,20 @@ void CTavrinDlg::OnConnectionRestored()
         return;
     const RestoreStep step = StateAfterRestore(stateBeforeOffline());
     setState(stateBeforeOffline());
-    if (!step.rebuild)
+    if (!step.rebuild) {
+        if (m_tray && step.state == AppState::Starting)
+            m_tray->SetTooltip(GetText(*config(), TextId::TooltipInitializing));
         return;
+    }
     setState(step.state);
     if (!m_firstLoadDone)
         ShowLoadingPage();
     RefreshAll();
     ShowUrgentPage();
+    if (m_tray) {
+        m_tray->SetTooltip(GetText(*config(), TextId::TooltipRunning));
+        m_tray->SetIcon(m_trayIcon);
+    }
 }
 
 void CTavrinDlg::OnNewsForAlerts()
@@ -327,7 +348,7 @@ void CTavrinDlg::OnCommand(MessageId id)
         return;
     switch (id) {
     case ID_SHOW_HIDE:
-        if (isVisible())
+        if (isVisible() && !isMinimized())
             HideMainWindow();
         else
             ShowMainWindow();
@@ -365,6 +386,8 @@ void CTavrinDlg::OnExit()
     m_urgentTimer->stop();
     m_newsTimer->stop();
     hide();
+    if (m_tray)
+        m_tray->Remove();
     // A window that was never placed in this run has no rectangle of the user's to keep; saving it
     // would overwrite the one of an earlier run.
     if (m_placed) {
@@ -391,19 +414,36 @@ void CTavrinDlg::ShowMainWindow()
 {
     if (exiting())
         return;
-    if (isHidden())
-        show();
+    if (isHidden() || isMinimized()) {
+        AnimateWindowRect(GetTrayRect(), frameGeometry());
+        if (isMinimized())
+            showNormal();
+        else
+            show();
+    }
     raise();
+    activateWindow();
 }
 
 void CTavrinDlg::HideMainWindow()
 {
     if (exiting())
         return;
-    // The first-close hint is a balloon of the notification-area icon; without the icon the flag
-    // stays set so the hint still comes once the icon exists.
-    if (isVisible())
-        hide();
+    if (isVisible() && !isMinimized()) {
+        // The first-close hint is a balloon of the notification-area icon; without one the flag stays
+        // set so the hint still comes once the desktop has a notification area.
+        if (m_tray && trayAvailable() && IsFirstTimeClose()) {
+            m_tray->ShowBalloonById(*config(), TextId::BalloonTitleAppMinimized,
+                                    TextId::BalloonTextAppMinimized, BalloonIcon::Information);
+            SetFirstTimeClose(false);
+        }
+        AnimateWindowRect(frameGeometry(), GetTrayRect());
+        // Without a notification area the window must stay reachable: its taskbar entry stays.
+        if (trayAvailable())
+            hide();
+        else
+            showMinimized();
+    }
     postMessage(m_alertsTarget, WM_ALERTS_CLOSE);
 }
 
@@ -417,7 +457,7 @@ NavigationVerdict CTavrinDlg::BeforeNavigate2(CWebBrowser2 *pane, const Navigati
     if (request.programNavigation)
         return NavigationVerdict::Allow;
     // The user's own navigation never runs inside the pane.
-    const QString next = m_userNavigation ? m_userNavigation(pane, request.url) : QString();
+    const QString next = ExecuteCommandUrl(request.url.toString(QUrl::FullyEncoded));
     if (!next.isEmpty()) {
         QPointer<CWebBrowser2> target(pane);
         QTimer::singleShot(0, pane, [target, next] {

@@ -6,6 +6,7 @@
 #include "base/stopevent.h"
 #include "browser/webbrowser2.h"
 #include "config/clientconfig.h"
+#include "tray/trayicon.h"
 #include "ui/services.h"
 
 #include <QIcon>
@@ -18,6 +19,7 @@
 #include <optional>
 
 class QThread;
+class QMenu;
 
 namespace tavrin {
 
@@ -98,15 +100,25 @@ public:
     {
         m_preferencesHandler = std::move(handler);
     }
-    // A navigation the user started in a pane (a click): it is cancelled in the pane, then handed
-    // here; a non-empty result is loaded into the same pane as the program's own navigation.
-    // Without a handler the click opens nothing.
-    using UserNavigationHandler = std::function<QString(CWebBrowser2 *pane, const QUrl &url)>;
-    void setUserNavigationHandler(UserNavigationHandler handler) { m_userNavigation = std::move(handler); }
+    // What a navigation the user started in a pane (a click, a script) does instead of running there: a
+    // command link ("tavrin://...") is carried out, any other address goes to the reader's browser. The
+    // result is the address to load into the clicked pane ("" for none).
+    QString ExecuteCommandUrl(const QString &url);
     // How the event loop is ended at exit (tests keep their own loop running).
     void setQuitHandler(std::function<void()> handler) { m_quit = std::move(handler); }
 
     QObject *connectivityThread() const { return m_checker; }
+
+    // The notification-area icon (null before OnInitDialog and after exit), its clicks and its menu.
+    TrayIcon *trayIcon() const { return m_tray.get(); }
+    void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
+    void ShowTrayMenu();
+    // Where the show and hide animations start or end: the icon, else the work area's corner.
+    QRect GetTrayRect() const;
+    // Whether hiding puts the window in the notification area (else it is minimised to its taskbar entry).
+    bool trayAvailable() const;
+    // Who says whether the desktop has a notification area (default: the desktop); set before OnInitDialog.
+    void setTrayAvailability(std::function<bool()> available) { m_trayAvailable = std::move(available); }
 
 signals:
     // The application state changed through this window.
@@ -181,12 +193,13 @@ private:
         QRect startGeometry;
     } m_drag;
 
+    std::unique_ptr<TrayIcon> m_tray;
+    std::function<bool()> m_trayAvailable;
     QTimer *m_urgentTimer = nullptr;
     QTimer *m_newsTimer = nullptr;
     UpdateRunner m_updateRunner;
     std::function<void(CTavrinDlg *)> m_aboutHandler;
     std::function<bool(CTavrinDlg *)> m_preferencesHandler;
-    UserNavigationHandler m_userNavigation;
     std::function<void()> m_quit;
     bool m_aboutOpen = false;
     bool m_preferencesOpen = false;

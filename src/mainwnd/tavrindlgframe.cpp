@@ -76,7 +76,9 @@ void CTavrinDlg::PlaceMainWindow()
     WindowRect stored;
     if (LoadMainWindowRect(stored))
         saved = QRect(stored.left, stored.top, stored.right - stored.left, stored.bottom - stored.top);
-    QScreen *primary = screen() ? screen() : QGuiApplication::primaryScreen();
+    // Centred on the primary screen, wherever the desktop puts it; not on the screen the hidden window
+    // happens to be assigned to.
+    QScreen *primary = QGuiApplication::primaryScreen();
     QList<QRect> screens;
     for (QScreen *each : QGuiApplication::screens())
         screens.append(each->geometry());
@@ -121,6 +123,11 @@ bool CTavrinDlg::eventFilter(QObject *watched, QEvent *event)
     if (m_drag.active && followMouse(event))
         return true;
     switch (event->type()) {
+    case QEvent::Enter:
+        // The pointer left the frame bands for a page.
+        if (testAttribute(Qt::WA_SetCursor))
+            unsetCursor();
+        return false;
     case QEvent::MouseButtonPress: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton
@@ -147,8 +154,12 @@ bool CTavrinDlg::pressStartsMoveOrResize(QWidget *target, const QPoint &globalPo
         startMoveOrResize({}, globalPos);
         return true;
     }
-    // A page offers a resize grip by showing the diagonal resize cursor over it.
-    const Qt::Edges grip = GripEdges(target->cursor().shape());
+    // A page offers a resize grip by showing the diagonal resize cursor over it. The engine sets the page's
+    // cursor on the top-level window; the input widget has none of its own and would only echo the frame's.
+    const QWindow *window = windowHandle();
+    const QCursor pageCursor
+        = target->testAttribute(Qt::WA_SetCursor) || !window ? target->cursor() : window->cursor();
+    const Qt::Edges grip = GripEdges(pageCursor.shape());
     if (grip) {
         startMoveOrResize(grip, globalPos);
         return true;
@@ -237,7 +248,12 @@ void CTavrinDlg::mouseMoveEvent(QMouseEvent *event)
     if (!exiting()) {
         const HitCode code
             = HitTestFrame(event->position().toPoint(), size(), FrameWidth(config()->main_borders));
-        setCursor(cursorForEdges(EdgesForHitCode(code)));
+        const Qt::Edges edges = EdgesForHitCode(code);
+        // Off the frame bands the window has no cursor of its own, so the pages' cursors show through.
+        if (edges)
+            setCursor(cursorForEdges(edges));
+        else
+            unsetCursor();
     }
     QWidget::mouseMoveEvent(event);
 }

@@ -34,6 +34,7 @@ void sendMouse(QWidget *target, QEvent::Type type, QPointF global)
 // Starts the window on a publisher; watches it being shown and stands in for its alerts window.
 class MainWindowTest : public QObject, public testing::Test {
 protected:
+    QString tooltip(TextId id) const { return GetText(*services.config.snapshot(), id); }
     void SetUp() override
     {
         services.config.replace(publisher.configuration());
@@ -42,6 +43,7 @@ protected:
         dlg->setAlertsTarget(this);
         QObject::connect(dlg.get(), &CTavrinDlg::stateChanged, [this](AppState state) { states << state; });
         dlg->installEventFilter(this);
+        dlg->setTrayAvailability([] { return true; });
         dlg->OnInitDialog();
     }
     bool eventFilter(QObject *, QEvent *event) override
@@ -89,11 +91,15 @@ protected:
 
 TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
 {
-    EXPECT_TRUE(appState() == Starting && dlg->windowFlags().testFlag(Qt::FramelessWindowHint)
-                && dlg->testAttribute(Qt::WA_ShowWithoutActivating));
+    // A frameless application window with a taskbar entry, not a tool window above every other.
+    const Qt::WindowFlags flags = dlg->windowFlags();
+    EXPECT_TRUE(appState() == Starting && flags.testFlag(Qt::FramelessWindowHint) && !flags.testFlag(Qt::Tool)
+                && !flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(dlg->trayIcon()->tooltip(), tooltip(TextId::TooltipInitializing));
     ASSERT_TRUE(waitUntil([] { return appState() == Running; }, 60000));
     EXPECT_TRUE(states.mid(0, 2) == QList<AppState>({ FirstLoad, Running }) && ready == 5);
     EXPECT_TRUE(dlg->isVisible() && dlg->firstLoadDone() && dlg->windowTitle() == u"Tavrin"_s);
+    EXPECT_EQ(dlg->trayIcon()->tooltip(), tooltip(TextId::TooltipRunning));
     EXPECT_EQ(dlg->urgentTimer()->isActive() ? dlg->urgentTimer()->interval() : 0, 30000); // as configured
     EXPECT_EQ(dlg->newsTimer()->interval(), 60000);
     // The panes are stacked inside the 3-pixel frame from their pages' measures.
@@ -127,10 +133,11 @@ TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
     postMessage(dlg.get(), WM_NEWS_FOR_ALERTS);
     EXPECT_TRUE(waitUntil([&] { return alertSet && alertSet->newest().id == u"fresh"_s; }));
 
-    // Escape hides the window and the alerts; nothing ends, the first-close hint waits for a tray icon.
+    // Escape hides the window and the alerts; nothing ends; the tray icon explains it the first time.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(dlg->newsPane()->focusProxy(), &escape);
-    EXPECT_TRUE(!dlg->isVisible() && appState() == Running && IsFirstTimeClose());
+    EXPECT_TRUE(!dlg->isVisible() && appState() == Running && !IsFirstTimeClose());
+    EXPECT_EQ(dlg->trayIcon()->lastBalloon()->icon, BalloonIcon::Information);
     ASSERT_TRUE(waitUntil([&] { return alerts.count(WM_ALERTS_CLOSE) == 1; }));
     // The question shows the window; accepted without an update dialog, or declined, nothing changes.
     EXPECT_EQ(announce(QMessageBox::Yes), 1);
@@ -154,6 +161,8 @@ TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
     publisher.urgentBroken = true;
     ASSERT_TRUE(waitUntil([] { return appState() == Offline; }, 60000));
     EXPECT_TRUE(!dlg->isVisible() && stateBeforeOffline() == Refreshing);
+    EXPECT_TRUE(dlg->trayIcon()->tooltip() == tooltip(TextId::TooltipNoConnection)
+                && dlg->trayIcon()->lastBalloon()->icon == BalloonIcon::Warning);
     EXPECT_TRUE(waitUntil([&] { return dlg->urgentPane()->GetLocationURL() == u"about:blank"_s; }));
 
     // The monitor saying no keeps it offline: timers, a second loss, alerts and a question change nothing.
