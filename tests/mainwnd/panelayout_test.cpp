@@ -12,6 +12,12 @@
 #include <limits>
 #include <tuple>
 
+// Readable rectangles in failure messages (found by argument-dependent lookup).
+static void PrintTo(const QRect &rect, std::ostream *out)
+{
+    *out << "(" << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height() << ")";
+}
+
 namespace tavrin {
 namespace {
 
@@ -30,13 +36,15 @@ TEST(LayoutPanes, StacksThePanesFromTheirMeasurements)
 {
     // A page measured at the inner width of the window with a 3-pixel frame, and a pane inside that frame.
     const auto page = [](int height, int width = 394) { return std::optional(QSize(width, height)); };
-    const auto pane
-        = [](int y, int height, int width = 394, int x = 3) { return QRect(x, y, width, height); };
+    const auto pane = [](int y, int height, int width = 394) { return QRect(3, y, width, height); };
     const std::nullopt_t none = std::nullopt; // not measured
     const QRect hidden = kHiddenPane;
+    EXPECT_EQ(layout(3, { page(50), page(30), page(40) }),
+              (Placed { pane(3, 50), pane(53, 30), pane(83, 474), hidden, pane(557, 40) }));
     // No borders, an empty urgent body, a narrower sections page: the others take the page's width.
-    EXPECT_EQ(layout(0, { page(50, 300), none, page(40), true }),
-              (Placed { pane(0, 50, 400, 0), hidden, pane(50, 510, 300, 0), hidden, pane(560, 40, 300, 0) }));
+    EXPECT_EQ(
+        layout(0, { page(50, 300), none, page(40), true }),
+        (Placed { QRect(0, 0, 400, 50), hidden, QRect(0, 50, 300, 510), hidden, QRect(0, 560, 300, 40) }));
     // Refreshing, a sections page wider than the window, content taller than it: the loading pane takes
     // the news pane's place and gets nothing. A page not measured yet stops the layout there.
     EXPECT_EQ(layout(3, { page(300, 900), page(300), page(100) }, true),
@@ -46,11 +54,16 @@ TEST(LayoutPanes, StacksThePanesFromTheirMeasurements)
     EXPECT_EQ(layout(3, { page(50), page(30), none }), (Placed { pane(3, 50), pane(53, 30) }));
 }
 
-TEST(WindowFrame, WidthPaintingPlacementBandsGripMinimumSizeAndDragArea)
+TEST(Frame, WidthSumsTheBordersAndSaturatesAndBandsArePaintedInward)
 {
-    // The frame is the sum of the widths, a negative one adding nothing; it saturates instead of overflowing.
-    EXPECT_EQ(FrameWidth({ { 0x0000FF, 2 }, { 0xFFFFFF, 1 }, { 0, -5 } }), 3);
-    EXPECT_EQ(FrameWidth({ { 0, kMax }, { 0, kMax }, { 0, 3 } }), kMax / 4);
+    const std::pair<QList<Border>, int> cases[] = {
+        { {}, 0 },
+        { { { 0x0000FF, 2 }, { 0xFFFFFF, 1 } }, 3 },
+        { { { 0, -5 }, { 0, 4 } }, 4 }, // a negative width adds nothing
+        { { { 0, kMax }, { 0, kMax }, { 0, 3 } }, kMax / 4 }, // saturates instead of overflowing
+    };
+    for (const auto &[borders, width] : cases)
+        EXPECT_EQ(FrameWidth(borders), width) << borders.size();
     // A frame that wide leaves no inner area, and the arithmetic built on it stays in range.
     EXPECT_EQ(HitTestFrame(QPoint(200, 300), kWindow, kMax / 4), HTTOPLEFT);
     EXPECT_EQ(layout(kMax / 4, { QSize(400, 50), QSize(400, 20), QSize(400, 30) })[2].value().height(), 0);
@@ -63,13 +76,23 @@ TEST(WindowFrame, WidthPaintingPlacementBandsGripMinimumSizeAndDragArea)
         DrawBorders(painter, borders, image.rect());
     };
     const QRgb red = qRgb(255, 0, 0), white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    paint({});
+    EXPECT_EQ(image.pixel(0, 0), black);
     paint({ Border { 0x0000FF, 2 }, Border { 0xFFFFFF, 1 } });
-    const QRgb inward[] = { red, red, white, black }; // from the top-left and the bottom-right corners
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(image.pixel(i, i) == inward[i] && image.pixel(19 - i, 9 - i) == inward[i]) << i;
-    paint({ Border { 0x00FF00, 50 } }); // wider than the window: fills it, its centre too
-    EXPECT_EQ(image.pixel(10, 5), qRgb(0, 255, 0));
+    const std::pair<QPoint, QRgb> pixels[] = {
+        { { 0, 0 }, red },  { { 1, 1 }, red },    { { 2, 2 }, white },  { { 3, 3 }, black },
+        { { 18, 8 }, red }, { { 17, 7 }, white }, { { 16, 6 }, black }, { { 10, 5 }, black },
+    };
+    for (const auto &[pixel, colour] : pixels)
+        EXPECT_EQ(image.pixel(pixel), colour) << pixel.x() << "," << pixel.y();
+    QImage green = image;
+    green.fill(QColor(0, 255, 0));
+    paint({ Border { 0x00FF00, 50 } }); // wider than the window: fills it
+    EXPECT_EQ(image, green);
+}
 
+TEST(WindowFrame, PlacementResizeBandsGripMinimumSizeAndDragArea)
+{
     const QRect workArea(0, 0, 1920, 1040), centred(760, 220, 400, 600);
     const std::tuple<const char *, std::optional<QRect>, QRect, QRect> cases[] = {
         { "nothing saved", std::nullopt, workArea, centred },
@@ -80,6 +103,8 @@ TEST(WindowFrame, WidthPaintingPlacementBandsGripMinimumSizeAndDragArea)
         { "off every screen", QRect(5000, 100, 400, 600), workArea, centred },
         // Offsets from the screen origin; odd remainders truncate.
         { "beside a left panel", std::nullopt, QRect(40, 0, 1881, 1041), QRect(740, 220, 400, 600) },
+        { "top panel, screen 2", std::nullopt, QRect(1920, 32, 1280, 992), QRect(2360, 196, 400, 600) },
+        { "on no screen: its corner", std::nullopt, QRect(5000, 40, 1000, 800), QRect(5300, 140, 400, 600) },
     };
     const QList<QRect> screens { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
     for (const auto &[name, saved, area, expected] : cases)
@@ -98,11 +123,13 @@ TEST(WindowFrame, WidthPaintingPlacementBandsGripMinimumSizeAndDragArea)
     EXPECT_EQ(GripEdges(Qt::SizeFDiagCursor), B | R);
     EXPECT_EQ(GripEdges(Qt::SizeBDiagCursor) | GripEdges(Qt::ArrowCursor), none);
 
-    // Below the minimum the dragged edge gives way (the left one alone: the main window's test covers it).
-    const QRect small(100, 100, 350, 250), large(100, 100, 800, 500);
-    const std::tuple<QRect, Qt::Edges, QRect> resizes[] = { { small, T | L, QRect(50, 50, 400, 300) },
-                                                            { small, B | R, QRect(100, 100, 400, 300) },
-                                                            { large, L, large } };
+    const QRect small(100, 100, 350, 250); // below the minimum: the dragged edge gives way
+    const std::tuple<QRect, Qt::Edges, QRect> resizes[] = {
+        { small, T | L, QRect(50, 50, 400, 300) },
+        { small, B | R, QRect(100, 100, 400, 300) },
+        { QRect(100, 100, 350, 500), L, QRect(50, 100, 400, 500) }, // only too narrow
+        { QRect(100, 100, 800, 500), L, QRect(100, 100, 800, 500) }, // large enough
+    };
     for (const auto &[proposed, dragged, expected] : resizes)
         EXPECT_EQ(ApplyMinimumSize(proposed, dragged, QSize(400, 300)), expected) << dragged.toInt();
 
@@ -117,9 +144,14 @@ TEST(WindowFrame, WidthPaintingPlacementBandsGripMinimumSizeAndDragArea)
             << x << "," << y << " width " << windowWidth;
 }
 
-TEST(MainWindowState, ReloadPeriodsAreAtLeastASecondAndFitATimer)
+TEST(MainWindowState, AllPanesCompleteAndReloadPeriods)
 {
-    // 2147484000 ms no longer fits a timer.
+    const ReadyState done = ReadyState::Complete;
+    EXPECT_TRUE(AllPanesComplete({ done, done, done, done, done }));
+    EXPECT_TRUE(AllPanesComplete({ done, done, done, done }));
+    EXPECT_FALSE(AllPanesComplete({ done, ReadyState::Loading, done, done, done }));
+    EXPECT_FALSE(AllPanesComplete({ done, done, done, done, ReadyState::Uninitialized }));
+    // At least a second; 2147484000 ms no longer fits a timer.
     const std::pair<int, int> periods[]
         = { { 30, 30000 }, { 0, 1000 }, { 2147483, 2147483000 }, { 2147484, kMax }, { kMax, kMax } };
     for (const auto &[seconds, ms] : periods)
