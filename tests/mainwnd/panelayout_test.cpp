@@ -103,6 +103,8 @@ TEST(WindowFrame, PlacementResizeBandsGripMinimumSizeAndDragArea)
         { "off every screen", QRect(5000, 100, 400, 600), workArea, centred },
         // Offsets from the screen origin; odd remainders truncate.
         { "beside a left panel", std::nullopt, QRect(40, 0, 1881, 1041), QRect(740, 220, 400, 600) },
+        { "top panel, screen 2", std::nullopt, QRect(1920, 32, 1280, 992), QRect(2360, 196, 400, 600) },
+        { "on no screen: its corner", std::nullopt, QRect(5000, 40, 1000, 800), QRect(5300, 140, 400, 600) },
     };
     const QList<QRect> screens { QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024) };
     for (const auto &[name, saved, area, expected] : cases)

@@ -23,6 +23,7 @@ public:
     std::vector<MessageId> numbers; // in order of arrival
     std::vector<qintptr> wParams; // of the same messages
     std::function<void()> onMessage = [] {}; // called on arrival, to note what else was true then
+    std::function<void(AppMessage &)> takePayload = [](AppMessage &) {}; // called first, to take the payload
 
     int count(MessageId number) const { return int(std::ranges::count(numbers, number)); }
     void clear() { numbers.clear(), wParams.clear(); }
@@ -37,6 +38,7 @@ public:
         const AppMessage *message = asAppMessage(event);
         if (!message)
             return QObject::event(event);
+        takePayload(*asAppMessage(event));
         numbers.push_back(message->number());
         wParams.push_back(message->wParam());
         onMessage();
