@@ -40,11 +40,10 @@ const QString kLinks = uR"-(<style>body { margin: 0 } a { display: block; height
 void click(CWebBrowser2 *pane, const QString &row)
 {
     const QPointF at(5, 10 + 20 * kRows.indexOf(row));
-    const auto send
-        = [&](QEvent::Type type, Qt::MouseButton button = Qt::NoButton, Qt::MouseButtons held = {}) {
-              QMouseEvent event(type, at, pane->mapToGlobal(at), button, held, Qt::NoModifier);
-              QCoreApplication::sendEvent(pane->focusProxy(), &event);
-          };
+    const auto send = [&](QEvent::Type type, Qt::MouseButton button = {}, Qt::MouseButtons held = {}) {
+        QMouseEvent event(type, at, pane->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(pane->focusProxy(), &event);
+    };
     ASSERT_TRUE(waitUntil([&] { return pane->title() == u"input"_s || (send(QEvent::MouseMove), false); }));
     send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, Qt::LeftButton);
@@ -84,7 +83,7 @@ TEST(CommandLinksTest, LinksOpenTheBrowserRunCommandsOrNothingAndNeverLeaveThePa
     // `path` (kLinks to `command`), loaded via a redirect, then `act`: clicks, "menu" reload, HTML to reload.
     const char *cases[][5] = {
         // clang-format off
-        { "web, new window and script links", "/p1", "", "web window js", "1 /away?js /web @/p1" },
+        { "web, new window and script links", "/p1", "", "web window js", "1 /away?js /web @/p1" }, // the script's comes after all the others caused
         { "script in the program's reload", "/p2", "", "<script>location.href = '/away?script'</script>", "2 /away?script @/p2" },
         { "meta refresh in the program's reload", "/p3", "", "<meta http-equiv=refresh content='0; url=/away?meta'>", "2 /away?meta @/p3" },
         { "the context menu's reload", "/p4", "", "menu", "2 @/p4" },
