@@ -14,14 +14,14 @@ namespace {
 
 const QString kScheme = QStringLiteral("tavrin://");
 
-struct CommandSpec {
+struct CommandRow {
     Command command;
     const char *name;
     std::initializer_list<const char *> required;
 };
 
 // In the order the names are compared.
-const std::array<CommandSpec, 7> kCommands { {
+const std::array<CommandRow, 7> kCommands { {
     { Command::prefs, "prefs", {} },
     { Command::about, "about", {} },
     { Command::select_section, "select_section", { "id" } },
@@ -53,14 +53,14 @@ std::optional<CommandUrl> ParseCommandUrl(const QString &url)
                 result.parameters.try_emplace(pair[0], DecodeUrl(pair[1]));
         }
     }
-    for (const CommandSpec &spec : kCommands) {
-        if (name != QLatin1String(spec.name))
+    for (const CommandRow &row : kCommands) {
+        if (name != QLatin1String(row.name))
             continue;
-        for (const char *key : spec.required) {
+        for (const char *key : row.required) {
             if (result.parameters.find(QString::fromLatin1(key)) == result.parameters.end())
                 return std::nullopt;
         }
-        result.command = spec.command;
+        result.command = row.command;
         return result;
     }
     return std::nullopt;
@@ -68,9 +68,9 @@ std::optional<CommandUrl> ParseCommandUrl(const QString &url)
 
 QString CommandName(Command command)
 {
-    for (const CommandSpec &spec : kCommands) {
-        if (spec.command == command)
-            return QString::fromLatin1(spec.name);
+    for (const CommandRow &row : kCommands) {
+        if (row.command == command)
+            return QString::fromLatin1(row.name);
     }
     return QString();
 }

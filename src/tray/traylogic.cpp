@@ -18,15 +18,6 @@ bool showsPages(AppState state)
 
 } // namespace
 
-const TrayMenuItem *TrayMenuState::find(MessageId command) const
-{
-    for (const TrayMenuItem &item : items) {
-        if (item.command == command)
-            return &item;
-    }
-    return nullptr;
-}
-
 TrayMenuState MenuStateFor(AppState state, bool windowVisible)
 {
     TrayMenuState menu;

@@ -23,8 +23,6 @@ struct TrayMenuItem {
 struct TrayMenuState {
     bool shown = false; // no menu opens while the program exits
     QList<TrayMenuItem> items; // empty when not shown
-    // The entry of a command; null when the menu has none.
-    const TrayMenuItem *find(MessageId command) const;
 };
 
 // The tray menu in a state: about, separator, show/hide, preferences, separator, exit. Until content is

@@ -126,8 +126,6 @@ public:
         return m_failed == 0 ? kExitOk : kExitRejected;
     }
 
-    InternetSession &session() { return m_session; }
-
 private:
     SystemClock m_clock;
     InternetSession m_session;
