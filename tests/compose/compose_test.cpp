@@ -1,4 +1,5 @@
 // Page composition: the template engine, the sections page, the current section, the news address.
+#include "compose/htmlescape.h"
 #include "compose/htmltemplate.h"
 #include "compose/panecomposition.h"
 #include "settings/settings.h"
@@ -100,6 +101,38 @@ TEST(HtmlTemplate, FillsEveryPlaceholderKeepsMalformedMarkupAndRemovalAlwaysTerm
     HtmlTemplate overlapping(tmpl("@@@@@@"));
     EXPECT_EQ(overlapping.GetBlock(u" @ --><!-- @ "_s), QString());
     EXPECT_EQ(overlapping.GetResult(), QString());
+}
+
+} // namespace
+} // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+TEST(HtmlEscape, MarkupBecomesTextAndOnlyWebAddressesStay)
+{
+    EXPECT_EQ(EscapeHtml(QStringLiteral("\"><script>a&b</script>'")),
+              QStringLiteral("&quot;&gt;&lt;script&gt;a&amp;b&lt;/script&gt;&#39;"));
+    const struct {
+        const char *url, *href;
+    } cases[] = {
+        { "http://a.example/x?a=1&b=2", "http://a.example/x?a=1&amp;b=2" },
+        { " HTTPS://a.example/\"x", "HTTPS://a.example/&quot;x" },
+        { "javascript:alert(1)", "#" },
+        { " \tjavascript:alert(1)", "#" },
+        { "java\tscript:alert(1)", "#" },
+        { "JaVaScRiPt:alert(1)", "#" },
+        { "data:text/html,<b>", "#" },
+        { "file:///etc/passwd", "#" },
+        { "tavrin://close_window/", "#" },
+        { "mailto:a@b.example", "#" },
+        { "relative/page.html", "#" },
+        { "", "#" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.url);
+        EXPECT_EQ(SafePageHref(QString::fromUtf8(c.url)), QString::fromUtf8(c.href));
+    }
 }
 
 } // namespace
