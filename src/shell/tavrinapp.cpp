@@ -51,7 +51,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
     SetApplicationIdentity();
     quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
-        registerTavrinScheme();
+        registerLinkSchemes();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
     }

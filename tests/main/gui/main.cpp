@@ -43,7 +43,7 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
                 QByteArrayLiteral("--disable-gpu --disable-background-networking "
                                   "--disable-component-update"));
-    tavrin::registerTavrinScheme();
+    tavrin::registerLinkSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
