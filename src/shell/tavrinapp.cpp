@@ -4,6 +4,7 @@
 #include "base/files.h"
 #include "base/logging.h"
 #include "base/paths.h"
+#include "browser/engineprocesses.h"
 #include "browser/schemes.h"
 #include "config/configloader.h"
 #include "config/texts.h"
@@ -52,6 +53,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
     quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
         registerLinkSchemes();
+        ConfigureWebEngineProcesses();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
     }

@@ -1,5 +1,6 @@
 // Entry of the GUI tests: one QApplication on the offscreen platform (or a given one) with the real web
 // engine.
+#include "browser/engineprocesses.h"
 #include "browser/schemes.h"
 #include "support/privatefolders.h"
 #include "support/sanitizeroptions.h"
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
                 QByteArrayLiteral("--disable-gpu --disable-background-networking "
                                   "--disable-component-update"));
     tavrin::registerLinkSchemes();
+    tavrin::ConfigureWebEngineProcesses();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
