@@ -183,6 +183,20 @@ TEST(Settings, FailedSaveOrDeleteKeepsThePreviousStore)
     EXPECT_EQ(QFileInfo(SettingsFilePath()).dir().entryList(QDir::Files), QStringList { u"Tavrin.conf"_s });
 }
 
+TEST(Settings, OtherMediaListInTheOrderTheyWereRegisteredWithTheirValuesUnchanged)
+{
+    ASSERT_TRUE(write(u"old"_s, u"Old"_s, kOtherMediaKeyPath)); // stored before the order was kept
+    for (const char *id : { "9", "10", "b", "A", "zz", "1" })
+        ASSERT_TRUE(StoreOtherMedium({ QString::fromLatin1(id), QString::fromLatin1(id) }));
+    // b stored again keeps its place; A deleted and registered again comes last.
+    ASSERT_TRUE(StoreOtherMedium({ u"b"_s, u"B"_s }) && DeleteOtherMedium(u"A"_s)
+                && StoreOtherMedium({ u"A"_s, u"A"_s }));
+    QStringList listed;
+    for (const OtherMedium &medium : ListOtherMedia())
+        listed.append(medium.id + u'=' + medium.name);
+    EXPECT_EQ(listed.join(u','), u"9=9,10=10,b=B,zz=zz,1=1,A=A,old=Old"_s);
+}
+
 TEST(Autostart, EntryFollowsTheSettingAndQuotesThePath)
 {
     EXPECT_FALSE(IsStartWithWindows() || SetStartWithWindows(false)); // nothing to turn off
