@@ -6,8 +6,7 @@
 #include "settings/settings.h"
 #include "shell/qttranslation.h"
 #include "support/appservices.h"
-#include "support/prefsconfig.h"
-#include "support/scriptedrunner.h"
+#include "support/dialogfixtures.h"
 #include "support/testserver.h"
 #include "support/waituntil.h"
 
@@ -18,22 +17,21 @@
 #include <QTranslator>
 #include <QTreeWidget>
 
-#include <thread>
+#include <chrono>
+#include <future>
 
 namespace tavrin {
 namespace {
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
-struct DialogsTest : testing::Test {
+TEST(Dialogs, OneOfEachAtATimeFeedsDeletedAndRegisteredStayAfterCancelProxyAskedOnTheGuiThread)
+{
     test::TestAppServices services;
     test::ScriptedRunner runner;
     test::TestServer server;
     DialogOpener opener { DialogServices { services.app(), runner } };
-};
-
-TEST_F(DialogsTest, PreferencesAreSingleAndDeletionAndRegistrationStandAfterCancel)
-{
     server.serve("/alta", "<add_user_rss_result id='77'/>");
     services.config.replace(test::prefsConfig(server.url("/alta?url=@URL@")));
     ASSERT_TRUE(StoreOtherMedium({ u"9"_s, u"Faro"_s }));
@@ -50,21 +48,15 @@ TEST_F(DialogsTest, PreferencesAreSingleAndDeletionAndRegistrationStandAfterCanc
     });
     runner.scripts.push_back([](QDialog &dialog) {
         static_cast<CAddUserRSSDlg &>(dialog).setFields(u"Eco"_s, u"http://eco.test/rss"_s);
-        dialog.accept();
-        return dialog.result();
+        return dialog.accept(), dialog.result();
     });
     EXPECT_FALSE(opener.preferences(nullptr));
-    EXPECT_EQ(runner.titles, QStringList({ u"Tavrin - Preferencias"_s, u"Tavrin - Añadir Otro Medio"_s }));
     EXPECT_EQ(ListOtherMedia(), (QList<OtherMedium> { { u"77"_s, u"Eco"_s } }));
-    ASSERT_EQ(services.boxes.asked.size(), 2u);
-    const MessageBoxRequest &question = services.boxes.asked[0];
-    EXPECT_EQ(std::tuple(question.text, question.icon, question.defaultButton),
-              std::tuple(u"¿Desea eliminar el medio Faro?"_s, QMessageBox::Information, QMessageBox::No));
-    EXPECT_EQ(services.boxes.asked[1].text, u"El medio 'Eco' se ha añadido correctamente"_s);
-}
+    const MessageBoxRequest &question = services.boxes.asked.at(0); // then the registration's success
+    EXPECT_EQ(std::tuple(question.text, question.icon, question.defaultButton, services.boxes.asked.size()),
+              std::tuple(u"¿Desea eliminar el medio Faro?"_s, QMessageBox::Information, QMessageBox::No, 2u));
 
-TEST_F(DialogsTest, AboutBoxShowsTheVersionOnceAndTheProxyPasswordIsAskedOnTheGuiThread)
-{
+    // The about box, once; the proxy asked once, on the GUI thread, for every download.
     runner.scripts.push_back([&](QDialog &dialog) {
         opener.about(nullptr);
         EXPECT_EQ(dialog.findChild<QLabel *>(u"versionLabel"_s)->text(), u"Tavrin 1.0.0.10"_s);
@@ -74,26 +66,35 @@ TEST_F(DialogsTest, AboutBoxShowsTheVersionOnceAndTheProxyPasswordIsAskedOnTheGu
     opener.about(nullptr);
     ProxyPasswordPrompt prompt(runner);
     services.http.setCredentialsProvider(&prompt);
-    services.http.setProxy(QString::fromStdString(server.baseUrl()));
-    server.serve("/doc", "through the proxy");
+    server.serve("/doc", "doc");
     server.requireProxyAuth("ana", "s3cret");
-    runner.scripts = { [](QDialog &) { return 0; },
-                       [](QDialog &dialog) {
-                           EXPECT_EQ(QThread::currentThread(), qApp->thread());
-                           static_cast<CProxyPasswordDlg &>(dialog).setCredentials({ u"ana"_s, u"s3cret"_s });
-                           return 1;
-                       } };
-    for (const char *expected : { "", "through the proxy" }) { // Cancel, then OK
-        QByteArray text = "unset";
-        std::thread download(
-            [&] { text = FetchText(services.http, u"http://tavrin.test/doc"_s, true, nullptr); });
-        EXPECT_TRUE(test::waitUntil([&] { return text != "unset"; }));
-        download.join();
-        EXPECT_EQ(text, expected);
+    const QString doc = u"http://tavrin.test/doc"_s;
+    EXPECT_EQ(FetchText(services.http, server.url("/doc"), true, nullptr),
+              ""); // no proxy: a failure, no question
+    services.http.setProxy(QString::fromStdString(server.baseUrl()));
+    EXPECT_EQ(FetchText(services.http, doc, true, nullptr), ""); // Cancel: no script answers
+    runner.scripts.push_back([](QDialog &dialog) {
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        static_cast<CProxyPasswordDlg &>(dialog).setCredentials({ u"ana"_s, u"s3cret"_s });
+        return 1;
+    });
+    std::vector<std::future<QByteArray>> downloads; // four at once, each on a thread of its own
+    for (int i = 0; i < 4; ++i)
+        downloads.push_back(
+            std::async(std::launch::async, [&] { return FetchText(services.http, doc, true, nullptr); }));
+    for (auto &download : downloads) {
+        EXPECT_TRUE(test::waitUntil([&] { return download.wait_for(0s) == std::future_status::ready; }));
+        EXPECT_EQ(download.get(), "doc");
     }
-    EXPECT_EQ(runner.titles,
-              QStringList({ u"Acerca de Tavrin"_s, u"Tavrin - Contraseña del proxy"_s,
-                            u"Tavrin - Contraseña del proxy"_s }));
+    // The credentials go to the proxy only, never to a host reached directly.
+    qputenv("no_proxy", "127.0.0.1");
+    EXPECT_EQ(FetchText(services.http, server.url("/doc"), true, nullptr)
+                  + server.lastHeader("/doc", "Proxy-Authorization").c_str(),
+              "");
+    qunsetenv("no_proxy");
+    EXPECT_EQ(runner.titles.join(u'|'),
+              u"Tavrin - Preferencias|Tavrin - Añadir Otro Medio|Acerca de Tavrin|"
+              "Tavrin - Contraseña del proxy|Tavrin - Contraseña del proxy"_s);
 
     ASSERT_TRUE(InstallQtSpanishTranslation());
     QMessageBox box(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::Cancel);

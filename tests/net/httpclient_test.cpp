@@ -10,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <numeric>
 #include <optional>
-#include <thread>
 #include <tuple>
 
 namespace tavrin {
@@ -170,35 +168,6 @@ TEST_F(HttpClientTest, Status407AsksForCredentialsRetriesAndRemembersThem)
         EXPECT_EQ(passwords.size() - provider.passwords.size(), asks);
     }
     EXPECT_EQ(provider.lastRealm, "test proxy");
-}
-
-TEST_F(HttpClientTest, OnlyAProxysOwn407AsksOnceForAllDownloadsAndItsCredentialsStayWithTheProxy)
-{
-    ListProvider provider; // asked one download at a time, so a plain list serves every thread
-    provider.passwords = { u"s3cret"_s, u"s3cret"_s };
-    session.setCredentialsProvider(&provider);
-    server.serve("/doc", "through the proxy");
-    server.requireProxyAuth("ana", "s3cret");
-    // Without a proxy a 407 is the server's answer like any other failure, not a question to the user.
-    EXPECT_EQ(FetchText(session, url("/doc"), true, nullptr), "");
-    session.setProxy(QString::fromStdString(server.baseUrl()));
-    std::atomic<int> through { 0 };
-    std::vector<std::thread> downloads;
-    for (int i = 0; i < 4; ++i)
-        downloads.emplace_back(
-            [&] { through += FetchText(session, u"http://tavrin.test/doc"_s, true, nullptr).size() > 0; });
-    for (std::thread &download : downloads)
-        download.join();
-    EXPECT_EQ(std::pair(through.load(), provider.passwords.size()), std::pair(4, qsizetype(1)));
-    // A host reached directly (no_proxy) never sees the proxy's credentials.
-    test::TestServer origin;
-    origin.serve("/direct", "direct");
-    const QByteArray noProxy = qgetenv("no_proxy");
-    qputenv("no_proxy", "localhost,127.0.0.1");
-    EXPECT_EQ(FetchText(session, origin.url("/direct"), true, nullptr), "direct");
-    qputenv("no_proxy", noProxy);
-    EXPECT_EQ(
-        origin.lastHeader("/direct", "Proxy-Authorization") + server.lastHeader("/doc", "Authorization"), "");
 }
 
 TEST(UrlRules, RedirectsOnlyToHttpOrHttpsNeverDowngradedAndEscapesDecodedOnly)

@@ -188,9 +188,8 @@ TEST(Settings, OtherMediaListInTheOrderTheyWereRegisteredWithTheirValuesUnchange
     ASSERT_TRUE(write(u"old"_s, u"Old"_s, kOtherMediaKeyPath)); // stored before the order was kept
     for (const char *id : { "9", "10", "b", "A", "zz", "1" })
         ASSERT_TRUE(StoreOtherMedium({ QString::fromLatin1(id), QString::fromLatin1(id) }));
-    // b stored again keeps its place; A deleted and registered again comes last.
     ASSERT_TRUE(StoreOtherMedium({ u"b"_s, u"B"_s }) && DeleteOtherMedium(u"A"_s)
-                && StoreOtherMedium({ u"A"_s, u"A"_s }));
+                && StoreOtherMedium({ u"A"_s, u"A"_s })); // b keeps its place; A, registered again, is last
     QStringList listed;
     for (const OtherMedium &medium : ListOtherMedia())
         listed.append(medium.id + u'=' + medium.name);
