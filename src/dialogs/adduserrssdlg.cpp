@@ -1,6 +1,7 @@
 // The other-media registration dialog: the fields, the wait cursor and the outcome's message.
 #include "dialogs/adduserrssdlg.h"
 
+#include "config/liveconfig.h"
 #include "config/texts.h"
 #include "dialogs/registration.h"
 #include "ui/messagebox.h"

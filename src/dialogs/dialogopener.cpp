@@ -1,8 +1,7 @@
 // One preferences dialog and one about box at a time; a second request brings the open one forward.
 #include "dialogs/dialogopener.h"
 
-#include "dialogs/aboutdlg.h"
-#include "dialogs/prefsdlg.h"
+#include "config/liveconfig.h"
 
 namespace tavrin {
 

@@ -1,14 +1,13 @@
 // Opens the preferences and the about box for the main window, one of each at a time.
 #pragma once
 
+#include "dialogs/aboutdlg.h"
 #include "dialogs/dialogrunner.h"
+#include "dialogs/prefsdlg.h"
 
 #include <QPointer>
 
 namespace tavrin {
-
-class CAboutDlg;
-class CPrefsDlg;
 
 class DialogOpener {
 public:

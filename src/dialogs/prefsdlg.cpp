@@ -1,6 +1,7 @@
 // The preferences dialog: a widget over the tree rules of prefstree.h.
 #include "dialogs/prefsdlg.h"
 
+#include "config/liveconfig.h"
 #include "config/texts.h"
 #include "dialogs/adduserrssdlg.h"
 #include "ui/messagebox.h"

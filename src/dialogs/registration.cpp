@@ -1,6 +1,7 @@
 // Registering a feed of other media: request address, answer document, duplicates and storing.
 #include "dialogs/registration.h"
 
+#include "config/liveconfig.h"
 #include "config/selection.h"
 #include "config/texts.h"
 #include "config/xmldocument.h"

@@ -461,8 +461,10 @@ void PurgeMarkedOtherMedia()
     const QList<RegistryValueName> names
         = ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaKeyPath);
     for (const RegistryValueName &entry : names) {
-        if (entry.name.contains(kOtherMediaDeleteMarker))
+        if (entry.name.contains(kOtherMediaDeleteMarker)) {
             DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath);
+            DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaOrderKeyPath);
+        }
     }
 }
 
@@ -470,7 +472,10 @@ bool StoreOtherMedium(const OtherMedium &medium)
 {
     if (!WriteRegistryString(RegistryRoot::CurrentUser, medium.id, medium.name, kOtherMediaKeyPath))
         return false;
-    // A feed stored again keeps its place; a new one goes after every other.
+    // A feed stored again keeps its place; a new one goes after every other. Two threads registering at
+    // once must not take the same number.
+    static std::mutex numbering;
+    std::lock_guard lock(numbering);
     if (registrationNumber(medium.id) < 0) {
         qint64 last = 0;
         for (const RegistryValueName &entry :

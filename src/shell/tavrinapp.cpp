@@ -57,10 +57,10 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
         registerTavrinScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
+        InstallQtSpanishTranslation();
     }
     // The window lives in the notification area: hiding it must not end the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    InstallQtSpanishTranslation();
 }
 
 CTavrinApp::~CTavrinApp()
