@@ -86,7 +86,7 @@ struct Row {
     const char *address = "http://a.test/x&b=2";
 };
 
-TEST(Registration, EachServerAnswerEndsAsThePartSaysAndOnlyNewIdentifiersAreStored)
+TEST(Registration, EachServerAnswerHasItsOutcomeAndOnlyNewIdentifiersAreStored)
 {
     test::TestServices<> services;
     test::TestServer server;
