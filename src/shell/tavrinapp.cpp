@@ -8,6 +8,8 @@
 #include "browser/schemes.h"
 #include "config/configloader.h"
 #include "config/texts.h"
+#include "dialogs/dialogopener.h"
+#include "dialogs/proxypassworddlg.h"
 #include "mainwnd/tavrindlg.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
@@ -15,6 +17,7 @@
 #include "shell/engineversion.h"
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
+#include "shell/qttranslation.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -56,6 +59,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
         ConfigureWebEngineProcesses();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
+        InstallQtSpanishTranslation();
     }
     // The window lives in the notification area: hiding it must not end the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -64,6 +68,10 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
 CTavrinApp::~CTavrinApp()
 {
     m_mainWindow.reset();
+    if (m_session)
+        m_session->setCredentialsProvider(nullptr);
+    m_proxyPrompt.reset();
+    m_dialogs.reset();
     m_exitSignals.reset();
     if (m_soundTaken)
         RestoreNavigationSound(m_savedSound);
@@ -142,6 +150,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     CTavrinDlg::Options options;
     options.watchIntervalMs = m_watchIntervalMs;
     m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
+    // The dialogs: preferences and about box for the main window, the proxy password for every download.
+    const DialogServices dialogServices { *m_services, *m_runner };
+    m_dialogs = std::make_unique<DialogOpener>(dialogServices);
+    m_proxyPrompt = std::make_unique<ProxyPasswordPrompt>(*m_runner);
+    m_session->setCredentialsProvider(m_proxyPrompt.get());
+    m_mainWindow->setPreferencesHandler(
+        [this](CTavrinDlg *window) { return m_dialogs->preferences(window); });
+    m_mainWindow->setAboutHandler([this](CTavrinDlg *window) { m_dialogs->about(window); });
     m_mainWindow->OnInitDialog();
     installExitTriggers();
     return StartResult::Started;
