@@ -1,6 +1,8 @@
 // The application object: start-up checks around the event loop and the orderly end of the process.
 #include "shell/tavrinapp.h"
 
+#include "alerts/alertnotifications.h"
+#include "alerts/alertsthread.h"
 #include "base/files.h"
 #include "base/logging.h"
 #include "base/paths.h"
@@ -51,6 +53,11 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
     SetApplicationIdentity();
     quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
+        // Alerts slide out beside the taskbar only where the program may place its own windows.
+        const QByteArray platform = PreferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                                      qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+        if (!platform.isEmpty())
+            qputenv("QT_QPA_PLATFORM", platform);
         registerTavrinScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
@@ -61,6 +68,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
 
 CTavrinApp::~CTavrinApp()
 {
+    m_alerts.reset();
     m_mainWindow.reset();
     m_exitSignals.reset();
     if (m_soundTaken)
@@ -140,6 +148,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     CTavrinDlg::Options options;
     options.watchIntervalMs = m_watchIntervalMs;
     m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
+    CTavrinDlg *window = m_mainWindow.get();
+    m_alerts
+        = std::make_unique<CAlertsThread>(*m_services, [window](const QString &title, const QString &text) {
+              if (TrayIcon *tray = window->trayIcon())
+                  tray->ShowBalloon(title, text, BalloonIcon::Information);
+          });
+    m_alerts->InitInstance();
+    m_mainWindow->setAlertsTarget(m_alerts.get());
     m_mainWindow->OnInitDialog();
     installExitTriggers();
     return StartResult::Started;

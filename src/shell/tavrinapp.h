@@ -19,6 +19,7 @@ class QApplication;
 
 namespace tavrin {
 
+class CAlertsThread;
 class CTavrinDlg;
 class ExitSignalWatcher;
 class InternetSession;
@@ -51,6 +52,7 @@ public:
     // Lets the installer and the new program start while this copy ends.
     void ReleaseSingleInstance();
     CTavrinDlg *mainWindow() const { return m_mainWindow.get(); }
+    CAlertsThread *alerts() const { return m_alerts.get(); }
     // The user's navigation sound kept to be given back at the end ("" when nothing is).
     QString savedNavigationSound() const { return m_savedSound; }
 
@@ -88,6 +90,7 @@ private:
     QString m_savedSound;
     bool m_soundTaken = false;
     std::unique_ptr<CTavrinDlg> m_mainWindow;
+    std::unique_ptr<CAlertsThread> m_alerts; // ended before the main window its notifications use
     std::unique_ptr<ExitSignalWatcher> m_exitSignals;
     QString m_installFolder;
     std::function<QString()> m_engineVersion;
