@@ -22,7 +22,9 @@
 #include <QGuiApplication>
 #include <QLoggingCategory>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <unistd.h>
 
@@ -58,9 +60,19 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
                                                       qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
         if (!platform.isEmpty())
             qputenv("QT_QPA_PLATFORM", platform);
+        // The panes and the alert pop-up show pages of two sites, the composed local pages and the
+        // publisher's: one renderer per site rather than one per page keeps the process tree small.
+        static char engineArgs[] = "--webEngineArgs";
+        static char processPerSite[] = "--process-per-site";
+        m_argv.assign(argv, argv + argc);
+        if (std::ranges::none_of(m_argv, [](const char *arg) { return std::strcmp(arg, engineArgs) == 0; }))
+            m_argv.push_back(engineArgs);
+        m_argv.push_back(processPerSite);
+        m_argc = int(m_argv.size());
+        m_argv.push_back(nullptr);
         registerTavrinScheme();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        m_ownApplication = std::make_unique<QApplication>(argc, argv);
+        m_ownApplication = std::make_unique<QApplication>(m_argc, m_argv.data());
     }
     // The window lives in the notification area: hiding it must not end the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);

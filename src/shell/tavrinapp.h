@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QApplication;
 
@@ -73,6 +74,9 @@ private:
     void installExitTriggers();
     void showError(TextId text);
 
+    // The command line the application was made with: the program's own plus the engine's switches.
+    int m_argc = 0;
+    std::vector<char *> m_argv;
     std::unique_ptr<QApplication> m_ownApplication;
     SingleInstanceLock m_singleInstance;
     SystemClock m_clock;
