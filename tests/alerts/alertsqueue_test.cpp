@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace tavrin {
 namespace {
 
@@ -70,17 +72,16 @@ TEST(AlertsQueue, AddsShowsInBatchesAndFollowsThePopup)
         ASSERT_TRUE(SetAlertsEnabled(true));
         RecordingPopup popup;
         AlertsQueue queue(live, popup);
+        const std::map<QString, void (AlertsQueue::*)()> messages = { { u"r"_s, &AlertsQueue::OnPageReady },
+                                                                      { u"f"_s, &AlertsQueue::OnFinished },
+                                                                      { u"c"_s, &AlertsQueue::OnClose } };
         for (const QString &step : c.steps.split(u"; "_s)) {
             if (step == u"off")
                 ASSERT_TRUE(SetAlertsEnabled(false));
             else if (step.startsWith(u'+') || step == u"0")
                 queue.OnAdd(step == u"0" ? std::nullopt : recordsOf(step.mid(1)));
-            else if (step == u"r")
-                queue.OnPageReady();
-            else if (step == u"f")
-                queue.OnFinished();
             else
-                queue.OnClose();
+                (queue.*messages.at(step))();
         }
         EXPECT_EQ(popup.calls + u'=' + QString::number(int(queue.state())) + u' '
                       + QString::number(queue.waiting().size()),

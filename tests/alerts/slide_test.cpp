@@ -20,9 +20,9 @@ std::pair<int, SlideTick> runUntilChange(SlideState state, QPoint from, const Sl
     return { moves, tick };
 }
 
-TEST(AlertSlide, SidesPlansIntervalsAndTicks)
+TEST(AlertSlide, SidesPlansIntervalsTicksAndSessions)
 {
-    // Screen 1000 x 800; window 300 x 200 unless the row says otherwise.
+    // Screen 1000 x 800 (the second row without a taskbar); window 300 x 200 unless the row says otherwise.
     struct Row {
         QRect workArea;
         TaskbarSide side;
@@ -31,8 +31,7 @@ TEST(AlertSlide, SidesPlansIntervalsAndTicks)
         QSize window = { 300, 200 };
     } rows[] = {
         { { 0, 0, 1000, 760 }, TaskbarSide::Bottom, { 700, 760 }, { 700, 560 }, { 0, -2 }, 7 },
-        { { 0, 0, 1000, 800 }, TaskbarSide::Bottom, { 700, 800 }, { 700, 600 }, { 0, -2 }, 7 }, // hidden
-                                                                                                // taskbar
+        { { 0, 0, 1000, 800 }, TaskbarSide::Bottom, { 700, 800 }, { 700, 600 }, { 0, -2 }, 7 },
         { { 0, 40, 1000, 760 }, TaskbarSide::Top, { 700, -160 }, { 700, 40 }, { 0, 2 }, 7 },
         { { 60, 0, 940, 800 }, TaskbarSide::Left, { -240, 600 }, { 60, 600 }, { 2, 0 }, 5 },
         { { 0, 0, 940, 800 }, TaskbarSide::Right, { 940, 600 }, { 640, 600 }, { -2, 0 }, 5 },
@@ -67,16 +66,14 @@ TEST(AlertSlide, SidesPlansIntervalsAndTicks)
     EXPECT_EQ(NextSlideTick(SlidingOut, { 700, 600 }, plan, true, 8000),
               (SlideTick { SlidingIn, { 700, 600 } }));
     EXPECT_EQ(NextSlideTick(Hidden, plan.start, plan, false, 8000).hide, true);
-    EXPECT_TRUE(Reached({ 5, 3 }, { 5, 4 }, { 0, -2 }) && !Reached({ 5, 5 }, { 5, 4 }, { 0, -2 }));
-    EXPECT_TRUE(Reached({ 7, 0 }, { 6, 0 }, { 2, 0 }) && !Reached({ 5, 1 }, { 6, 0 }, { 2, 0 }));
+    EXPECT_TRUE(Reached({ 7, 3 }, { 6, 4 }, { 2, -2 }) && !Reached({ 5, 3 }, { 6, 4 }, { 2, -2 })
+                && !Reached({ 6, 5 }, { 6, 4 }, { 0, -2 }) && !Reached({ 6, 1 }, { 6, 0 }, { 2, 0 }));
 
     for (const auto &[text, ms] :
          { std::pair("8", 8000), std::pair(" 5 segundos", 5000), std::pair("ocho", 0), std::pair("-3", 0) })
         EXPECT_EQ(DisplayTimeMs(QString::fromLatin1(text)), ms) << text;
-}
 
-TEST(AlertSlide, WaylandSessionsUseXWaylandWhereTheyCan)
-{
+    // A Wayland session runs through XWayland where it can; only a native Wayland connection cannot place.
     EXPECT_EQ(PreferredPlatform("", "wayland", "wayland-0", ":0"), "xcb");
     EXPECT_EQ(PreferredPlatform("", "", "wayland-0", ":1"), "xcb");
     EXPECT_EQ(PreferredPlatform("", "wayland", "wayland-0", ""), "");
