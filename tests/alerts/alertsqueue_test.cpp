@@ -1,8 +1,10 @@
 // The alerts queue without windows: selection, alerts off, duplicates, batches, closes and stray messages.
+#include "alerts/alertnotifications.h"
 #include "alerts/alertsqueue.h"
 #include "config/configloader.h"
 #include "config/liveconfig.h"
 #include "settings/settings.h"
+#include "support/messagerecorder.h"
 #include "support/testfiles.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,23 @@ TEST(AlertsQueue, AddsShowsInBatchesAndFollowsThePopup)
                       + QString::number(queue.waiting().size()),
                   c.expected);
     }
+}
+
+// Without a place for pop-ups, a batch is one notification, over after the display time (0 s here).
+TEST(AlertsQueue, NotificationsStandInForThePopup)
+{
+    test::MessageRecorder actor;
+    LiveConfig live;
+    QString shown;
+    ASSERT_TRUE(SetAlertsSeconds(u"0"_s));
+    AlertNotifications popup(
+        live, [&](const QString &title, const QString &text) { shown = title + u'|' + text; }, &actor);
+    popup.ShowAlertBatch(*recordsOf(u"a@8 b@9"_s));
+    popup.StartSlideIn();
+    EXPECT_EQ(shown, u"Tavrin|t-b\nt-a"_s);
+    EXPECT_TRUE(actor.waitFor([&] {
+        return actor.numbers == std::vector { WM_ALERTS_PAGE_READY, WM_ALERTS_FINISHED };
+    }));
 }
 
 } // namespace

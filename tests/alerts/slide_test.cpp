@@ -1,5 +1,4 @@
-// The pop-up's arithmetic: taskbar side, slide plan, interval, arrival and the timer's table; the session's
-// platform choice.
+// The pop-up's arithmetic (taskbar side, slide plan, interval, arrival, the timer's table) and the session.
 #include "alerts/alertnotifications.h"
 #include "alerts/slide.h"
 
@@ -60,15 +59,13 @@ TEST(AlertSlide, SidesPlansIntervalsTicksAndSessions)
 
     // The mouse keeps a waiting pop-up out, re-checking every 500 ms, and sends a leaving one back out.
     const SlidePlan plan = PlanSlide(TaskbarSide::Bottom, { 0, 0, 1000, 760 }, { 300, 200 });
-    EXPECT_EQ(NextSlideTick(Waiting, plan.shown, plan, true, 8000), (SlideTick { Waiting, plan.shown, 500 }));
-    EXPECT_EQ(NextSlideTick(Waiting, plan.shown, plan, false, 8000),
-              (SlideTick { SlidingOut, plan.shown, 7 }));
-    EXPECT_EQ(NextSlideTick(SlidingOut, { 700, 600 }, plan, true, 8000),
-              (SlideTick { SlidingIn, { 700, 600 } }));
-    EXPECT_EQ(NextSlideTick(Hidden, plan.start, plan, false, 8000).hide, true);
-    EXPECT_TRUE(Reached({ 7, 3 }, { 6, 4 }, { 2, -2 }) && !Reached({ 5, 3 }, { 6, 4 }, { 2, -2 })
-                && !Reached({ 6, 5 }, { 6, 4 }, { 0, -2 }) && !Reached({ 6, 1 }, { 6, 0 }, { 2, 0 }));
-
+    const auto next
+        = [&](SlideState state, bool mouse) { return NextSlideTick(state, plan.shown, plan, mouse, 8000); };
+    EXPECT_EQ(next(Waiting, true), (SlideTick { Waiting, plan.shown, 500 }));
+    EXPECT_EQ(next(Waiting, false), (SlideTick { SlidingOut, plan.shown, 7 }));
+    EXPECT_EQ(next(SlidingOut, true), (SlideTick { SlidingIn, plan.shown }));
+    EXPECT_TRUE(next(Hidden, false).hide);
+    EXPECT_TRUE(Reached({ 7, 3 }, { 6, 4 }, { 2, -2 }) && !Reached({ 5, 3 }, { 6, 4 }, { 2, -2 }));
     for (const auto &[text, ms] :
          { std::pair("8", 8000), std::pair(" 5 segundos", 5000), std::pair("ocho", 0), std::pair("-3", 0) })
         EXPECT_EQ(DisplayTimeMs(QString::fromLatin1(text)), ms) << text;
