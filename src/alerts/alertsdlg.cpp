@@ -155,8 +155,7 @@ void CAlertsDlg::HidePopup()
     m_alertTimer->stop();
     m_state = SlideState::Hidden;
     hide();
-    QPointer<CAlertsDlg> self(this);
-    QTimer::singleShot(0, this, [self] { self->discardWhileIdle(); });
+    QTimer::singleShot(0, this, [this] { discardWhileIdle(); });
 }
 
 void CAlertsDlg::discardWhileIdle()
