@@ -1,6 +1,8 @@
 // The application object: start-up checks around the event loop and the orderly end of the process.
 #include "shell/tavrinapp.h"
 
+#include "alerts/alertnotifications.h"
+#include "alerts/alertsthread.h"
 #include "base/files.h"
 #include "base/logging.h"
 #include "base/paths.h"
@@ -55,6 +57,11 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
     SetApplicationIdentity();
     quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
+        // Alerts slide out beside the taskbar only where the program may place its own windows.
+        const QByteArray platform = PreferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("XDG_SESSION_TYPE"),
+                                                      qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+        if (!platform.isEmpty())
+            qputenv("QT_QPA_PLATFORM", platform);
         registerLinkSchemes();
         ConfigureWebEngineProcesses();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -67,6 +74,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
 
 CTavrinApp::~CTavrinApp()
 {
+    m_alerts.reset();
     m_mainWindow.reset();
     if (m_session)
         m_session->setCredentialsProvider(nullptr);
@@ -158,6 +166,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     m_mainWindow->setPreferencesHandler(
         [this](CTavrinDlg *window) { return m_dialogs->preferences(window); });
     m_mainWindow->setAboutHandler([this](CTavrinDlg *window) { m_dialogs->about(window); });
+    CTavrinDlg *window = m_mainWindow.get();
+    m_alerts
+        = std::make_unique<CAlertsThread>(*m_services, [window](const QString &title, const QString &text) {
+              if (TrayIcon *tray = window->trayIcon())
+                  tray->ShowBalloon(title, text, BalloonIcon::Information);
+          });
+    m_alerts->InitInstance();
+    m_mainWindow->setAlertsTarget(m_alerts.get());
     m_mainWindow->OnInitDialog();
     installExitTriggers();
     return StartResult::Started;

@@ -15,11 +15,13 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QApplication;
 
 namespace tavrin {
 
+class CAlertsThread;
 class CTavrinDlg;
 class DialogOpener;
 class ExitSignalWatcher;
@@ -54,6 +56,7 @@ public:
     // Lets the installer and the new program start while this copy ends.
     void ReleaseSingleInstance();
     CTavrinDlg *mainWindow() const { return m_mainWindow.get(); }
+    CAlertsThread *alerts() const { return m_alerts.get(); }
     // The user's navigation sound kept to be given back at the end ("" when nothing is).
     QString savedNavigationSound() const { return m_savedSound; }
 
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<DialogOpener> m_dialogs;
     std::unique_ptr<ProxyPasswordPrompt> m_proxyPrompt;
     std::unique_ptr<CTavrinDlg> m_mainWindow;
+    std::unique_ptr<CAlertsThread> m_alerts; // ended before the main window its notifications use
     std::unique_ptr<ExitSignalWatcher> m_exitSignals;
     QString m_installFolder;
     std::function<QString()> m_engineVersion;
