@@ -14,6 +14,7 @@
 #include "shell/engineversion.h"
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
+#include "update/updatingappdlg.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -62,6 +63,7 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
 CTavrinApp::~CTavrinApp()
 {
     m_mainWindow.reset();
+    m_update.reset();
     m_exitSignals.reset();
     if (m_soundTaken)
         RestoreNavigationSound(m_savedSound);
@@ -141,6 +143,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     options.watchIntervalMs = m_watchIntervalMs;
     m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
     m_mainWindow->OnInitDialog();
+    m_update = std::make_unique<UpdateDownload>();
+    m_mainWindow->setUpdateRunner([this](CTavrinDlg *window) {
+        const std::shared_ptr<const ClientConfig> config = m_config.snapshot();
+        return RunUpdate(*m_update,
+                         UpdateJob { m_session.get(), &m_clock, config->app_url, config->app_sha256,
+                                     [this] { ReleaseSingleInstance(); } },
+                         window);
+    });
     installExitTriggers();
     return StartResult::Started;
 }
@@ -169,9 +179,9 @@ int CTavrinApp::run()
         return 1;
     }
     const int code = QCoreApplication::exec();
-    if (!m_mainWindow->threadsEnded()) {
-        // A worker is still inside a download: settings, rectangle and temporary folder are in order,
-        // so end here rather than tear the session down under it.
+    if (!m_mainWindow->threadsEnded() || m_update->running()) {
+        // A worker is still inside a download (the update's too, after a cancel): settings, rectangle and
+        // temporary folder are in order, so end here rather than tear the session down under it.
         if (m_soundTaken)
             RestoreNavigationSound(m_savedSound);
         std::fflush(nullptr);

@@ -23,6 +23,7 @@ class CTavrinDlg;
 class ExitSignalWatcher;
 class InternetSession;
 class NewsStore;
+class UpdateDownload;
 
 class CTavrinApp {
 public:
@@ -89,6 +90,8 @@ private:
     bool m_soundTaken = false;
     std::unique_ptr<CTavrinDlg> m_mainWindow;
     std::unique_ptr<ExitSignalWatcher> m_exitSignals;
+    // The update's download thread; it lives as long as the program once an update was accepted.
+    std::unique_ptr<UpdateDownload> m_update;
     QString m_installFolder;
     std::function<QString()> m_engineVersion;
     int m_watchIntervalMs = 10000;
