@@ -34,11 +34,6 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
-QByteArray Sha256Hex(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
 InstallerFile::~InstallerFile()
 {
     if (m_fd >= 0)

@@ -38,7 +38,4 @@ private:
     ino_t m_inode = 0;
 };
 
-// Hexadecimal SHA-256 of the bytes.
-QByteArray Sha256Hex(const QByteArray &bytes);
-
 } // namespace tavrin

@@ -42,7 +42,7 @@ void UpdateDownload::run(const UpdateJob &job)
     // Nothing is fetched from an address whose installer would be refused anyway.
     if (!TrustedInstallerAddress(job.url)) {
         m_refusal = InstallerRefusal::InsecureAddress;
-        qCWarning(lcUi) << "installer refused: not https and not a loopback address:" << job.url;
+        qCWarning(lcUi) << "installer refused:" << RefusalText(InstallerRefusal::InsecureAddress) << job.url;
     } else {
         QByteArray bytes;
         QString failure;
@@ -72,7 +72,7 @@ UpdateOutcome UpdateDownload::install(const UpdateJob &job, const QByteArray &by
         m_refusal = refusal;
         if (refusal == InstallerRefusal::None)
             return UpdateOutcome::Cancelled;
-        qCWarning(lcUi) << "installer refused:" << int(refusal) << job.url;
+        qCWarning(lcUi) << "installer refused:" << RefusalText(refusal) << job.url;
         return UpdateOutcome::Refused;
     }
     if (job.releaseLock)

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/stopevent.h"
-#include "update/updaterules.h"
+#include "engine/updaterules.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,8 +1,8 @@
 // The update dialog: a progress bar while the installer downloads, and Cancel, which ends the program.
 #pragma once
 
+#include "engine/updaterules.h"
 #include "update/updatedownload.h"
-#include "update/updaterules.h"
 
 #include <QDialog>
 

@@ -1,4 +1,5 @@
-// The self-update's decisions as plain values: the progress bar's arithmetic and which installer may run.
+// The self-update's decisions as plain values: the progress bar's arithmetic and which installer may run
+// (also what the publisher's site checker reports).
 #pragma once
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ public:
     qint64 length() const { return m_length; }
     qint64 position() const { return m_position; }
     // Bar values: the position kept inside the range, so an unknown length (0) leaves an empty bar that
-    // stays still; lengths beyond an int are scaled down.
+    // stays still.
     ProgressBarValues bar() const;
 
 private:
@@ -45,6 +46,10 @@ enum class InstallerRefusal {
     HashMismatch, // the configuration names a SHA-256 the downloaded bytes do not have
     FileChanged, // the file about to run no longer holds the downloaded bytes
 };
+// Hexadecimal SHA-256 of the bytes.
+QByteArray Sha256Hex(const QByteArray &bytes);
+// Why, in words, for the log and the site checker.
+QString RefusalText(InstallerRefusal refusal);
 // The verdict on a downloaded installer. Hashes are hexadecimal SHA-256 texts, compared without regard to
 // case; expectedSha256 is "" when the configuration gives none, writtenSha256 "" when the file could not
 // be read back.

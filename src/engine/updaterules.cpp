@@ -1,6 +1,8 @@
-// The self-update's decisions as plain values: the progress bar's arithmetic and which installer may run.
-#include "update/updaterules.h"
+// The self-update's decisions as plain values: the progress bar's arithmetic and which installer may run
+// (also what the publisher's site checker reports).
+#include "engine/updaterules.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
 #include <QUrl>
 
@@ -25,9 +27,9 @@ ProgressBarValues DownloadProgress::bar() const
     // A bar with an empty range would animate as "busy"; one unit with nothing done stands still.
     if (m_length <= 0)
         return { 1, 0 };
-    constexpr qint64 kIntMax = std::numeric_limits<int>::max();
-    const qint64 units = m_length / kIntMax + 1;
-    return { int(m_length / units), int(std::min(m_position, m_length) / units) };
+    // The installer's size cap keeps a length that arrives far below an int's limit.
+    const qint64 maximum = std::min<qint64>(m_length, std::numeric_limits<int>::max());
+    return { int(maximum), int(std::min(m_position, maximum)) };
 }
 
 bool TrustedInstallerAddress(const QString &url)
@@ -42,6 +44,26 @@ bool TrustedInstallerAddress(const QString &url)
         return false;
     const QString host = parsed.host().toLower();
     return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
+}
+
+QByteArray Sha256Hex(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QString RefusalText(InstallerRefusal refusal)
+{
+    switch (refusal) {
+    case InstallerRefusal::None:
+        return QStringLiteral("accepted");
+    case InstallerRefusal::InsecureAddress:
+        return QStringLiteral("its address is neither https nor a loopback address");
+    case InstallerRefusal::HashMismatch:
+        return QStringLiteral("its SHA-256 is not the configured one");
+    case InstallerRefusal::FileChanged:
+        return QStringLiteral("the file changed after it was written");
+    }
+    return QString();
 }
 
 InstallerRefusal JudgeInstaller(const QString &url, const QString &expectedSha256,
