@@ -54,7 +54,9 @@ void CUpdatingAppDlg::reject()
 int RunUpdate(UpdateDownload &download, UpdateJob job, QWidget *parent)
 {
     CUpdatingAppDlg dialog(download, std::move(job), parent);
-    dialog.OnInitDialog();
+    // Without a download nothing would ever end the dialog: the program ends as after a cancel.
+    if (!dialog.OnInitDialog())
+        return QDialog::Rejected;
     return dialog.exec();
 }
 
