@@ -63,6 +63,7 @@ struct ClientConfig {
     QString url;
     QString app_version;
     QString app_url;
+    QString app_sha256; // the installer's SHA-256 in lower-case hexadecimal; "" when not given
     QString monitoring_url;
     ImageMap images; // the first occurrence of an identifier wins
     TextMap texts; // overrides of the built-in texts, by key; the first occurrence wins

@@ -5,6 +5,8 @@
 #include "base/text.h"
 #include "config/xmldocument.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -143,6 +145,7 @@ bool Reader::parse(const XmlElement &root, ClientConfig &c)
     const XmlElement app = FirstChild(root, QStringLiteral("app"));
     c.app_version = Attribute(app, QStringLiteral("version"));
     c.app_url = TokenText(app);
+    c.app_sha256 = TokenAttribute(app, QStringLiteral("sha256")).toLower();
     c.monitoring_url = TokenAttribute(FirstChild(root, QStringLiteral("monitoring")), QStringLiteral("url"));
 
     if (!parseImages(root, c) || !parseTexts(root, c) || !parseSections(root, c)
@@ -299,6 +302,12 @@ bool Reader::validate(const ClientConfig &c)
         if (field->isEmpty()) {
             return fail(QString::fromUtf8(why));
         }
+    }
+
+    // Optional; when given, an installer whose bytes have another hash is never started.
+    static const QRegularExpression sha256(QStringLiteral("^[0-9a-f]{64}$"));
+    if (!c.app_sha256.isEmpty() && !sha256.match(c.app_sha256).hasMatch()) {
+        return fail(QStringLiteral("app: sha256 is not 64 hexadecimal digits"));
     }
 
     for (const auto &[id, image] : c.images) {

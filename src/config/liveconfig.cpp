@@ -34,7 +34,7 @@ void LiveConfig::replace(std::shared_ptr<const ClientConfig> config)
     // `old` may be the last reference: it is released here, outside the lock.
 }
 
-void LiveConfig::setAppUrl(const QString &appUrl)
+void LiveConfig::setAppUrl(const QString &appUrl, const QString &appSha256)
 {
     std::shared_ptr<const ClientConfig> old;
     {
@@ -42,6 +42,7 @@ void LiveConfig::setAppUrl(const QString &appUrl)
         std::lock_guard lock(m_mutex);
         auto copy = std::make_shared<ClientConfig>(*m_current);
         copy->app_url = appUrl;
+        copy->app_sha256 = appSha256;
         old = std::exchange(m_current, std::move(copy));
     }
 }

@@ -19,8 +19,9 @@ public:
     // Replaces the whole configuration (start-up load, accepted download).
     void replace(ClientConfig config);
     void replace(std::shared_ptr<const ClientConfig> config);
-    // Replaces the configuration by a copy of the current one with a new installer address.
-    void setAppUrl(const QString &appUrl);
+    // Replaces the configuration by a copy of the current one with a new installer address and its hash
+    // (both from one document, so an address never keeps the hash of another).
+    void setAppUrl(const QString &appUrl, const QString &appSha256);
 
 private:
     mutable std::mutex m_mutex;

@@ -113,7 +113,7 @@ bool CheckAppVersion(const CoreServices &services)
         return false;
     if (!IsNewerVersion(remote.app_version, OwnVersion()))
         return false;
-    services.config.setAppUrl(remote.app_url);
+    services.config.setAppUrl(remote.app_url, remote.app_sha256);
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
 #include "shell/qttranslation.h"
+#include "update/updatingappdlg.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -76,6 +77,7 @@ CTavrinApp::~CTavrinApp()
 {
     m_alerts.reset();
     m_mainWindow.reset();
+    m_update.reset();
     if (m_session)
         m_session->setCredentialsProvider(nullptr);
     m_proxyPrompt.reset();
@@ -175,6 +177,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     m_alerts->InitInstance();
     m_mainWindow->setAlertsTarget(m_alerts.get());
     m_mainWindow->OnInitDialog();
+    m_update = std::make_unique<UpdateDownload>();
+    m_mainWindow->setUpdateRunner([this](CTavrinDlg *window) {
+        const std::shared_ptr<const ClientConfig> config = m_config.snapshot();
+        return RunUpdate(*m_update,
+                         UpdateJob { m_session.get(), &m_clock, config->app_url, config->app_sha256,
+                                     [this] { ReleaseSingleInstance(); } },
+                         window);
+    });
     installExitTriggers();
     return StartResult::Started;
 }
@@ -203,9 +213,9 @@ int CTavrinApp::run()
         return 1;
     }
     const int code = QCoreApplication::exec();
-    if (!m_mainWindow->threadsEnded()) {
-        // A worker is still inside a download: settings, rectangle and temporary folder are in order,
-        // so end here rather than tear the session down under it.
+    if (!m_mainWindow->threadsEnded() || m_update->running()) {
+        // A worker is still inside a download (the update's too, after a cancel): settings, rectangle and
+        // temporary folder are in order, so end here rather than tear the session down under it.
         if (m_soundTaken)
             RestoreNavigationSound(m_savedSound);
         std::fflush(nullptr);

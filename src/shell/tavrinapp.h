@@ -28,6 +28,7 @@ class ExitSignalWatcher;
 class ProxyPasswordPrompt;
 class InternetSession;
 class NewsStore;
+class UpdateDownload;
 
 class CTavrinApp {
 public:
@@ -103,6 +104,8 @@ private:
     std::unique_ptr<CTavrinDlg> m_mainWindow;
     std::unique_ptr<CAlertsThread> m_alerts; // ended before the main window its notifications use
     std::unique_ptr<ExitSignalWatcher> m_exitSignals;
+    // The update's download thread; it lives as long as the program once an update was accepted.
+    std::unique_ptr<UpdateDownload> m_update;
     QString m_installFolder;
     std::function<QString()> m_engineVersion;
     int m_watchIntervalMs = 10000;

@@ -49,7 +49,7 @@ TEST(LiveConfig, ReadersKeepWholeSnapshotsWhileWritersReplaceThem)
         next.sections.resize(next.main_width = i % 5);
         live.replace(next);
         if (i % 7 == 0)
-            live.setAppUrl(QString::number(i));
+            live.setAppUrl(QString::number(i), {});
     }
     stop = 1;
     readers.clear(); // joins them
@@ -57,7 +57,7 @@ TEST(LiveConfig, ReadersKeepWholeSnapshotsWhileWritersReplaceThem)
     EXPECT_GT(reads, 0);
     // A new installer address keeps the rest; a reader's snapshot never changes under it.
     const auto held = live.snapshot();
-    live.setAppUrl(u"setup"_s);
+    live.setAppUrl(u"setup"_s, {});
     EXPECT_TRUE(held->app_url.isEmpty());
     EXPECT_EQ(live.snapshot()->app_url + live.snapshot()->url, u"setup1999"_s);
     live.replace(std::shared_ptr<const ClientConfig>());

@@ -35,6 +35,12 @@ inline const std::pair<const char *, std::vector<const char *>> kConfigOutcomes[
         // The first of an image or text id wins; comments, instructions and blank runs add no text.
         "logo.gif</image> => &<image id='logo'>x</image> | nueva.</text> => &<text id='new_app_version'/>",
         "nueva.</text> => nueva.<!-- x --><?pi y?></text> | ><html_code> => > <html_code>" } },
+    { "@USER_RSS_NAME@ => &\napp_sha256 0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef",
+      { "version='1.0.0.11' => & sha256=' 0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF "
+        "'" } },
+    { "app: sha256 is not 64 hexadecimal digits",
+      { "version='1.0.0.11' => & "
+        "sha256='0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdeg'" } },
     { "Portada; => Sección España;", { "@latin1_encoding" } },
     { "subsection portada_mundo...0;0 =>", { "<subsection id='mundo' => <!-- x -->&" } },
     { "subsection portada_local...0;0 => subsection portada_u;u;Ú;1;0",
@@ -84,6 +90,8 @@ inline QStringList describeConfig(const ClientConfig &c)
     const auto n = [](qint64 number) { return QString::number(number); };
     const ConfigRect &r = c.title_rect;
     add({ "root " + c.url, c.app_version, c.app_url, c.monitoring_url, c.add_user_rss_url });
+    if (!c.app_sha256.isEmpty())
+        add({ "app_sha256 " + c.app_sha256 });
     add({ "sections " + c.sections_html_url, c.sections_xml_url });
     add({ "main_window " + n(c.main_width), n(c.main_height), n(r.left), n(r.top), n(r.right), n(r.bottom),
           c.header_html, c.urgent_url, n(c.urgent_reload), n(c.news_reload), c.loading_url });

@@ -6,6 +6,7 @@
 #include "base/gzip.h"
 #include "compose/panecomposition.h"
 #include "config/configloader.h"
+#include "engine/updaterules.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
 
@@ -86,15 +87,23 @@ public:
                    *body == "OK" ? QStringLiteral("answers OK") : QStringLiteral("does not answer OK"));
     }
 
-    void installer(const QString &url)
+    // Passes only when the client would start it: https or loopback, and the configured SHA-256 if any.
+    void installer(const ClientConfig &config)
     {
-        const std::optional<QByteArray> body = download(QStringLiteral("installer"), url, kMaxInstallerBytes);
-        if (body)
-            report(QStringLiteral("installer"), url, !body->isEmpty(),
-                   QStringLiteral("%1 bytes, %2")
-                       .arg(body->size())
-                       .arg(QUrl(url).scheme() == QLatin1String("https") ? QStringLiteral("https")
-                                                                         : QStringLiteral("not https")));
+        const std::optional<QByteArray> body
+            = download(QStringLiteral("installer"), config.app_url, kMaxInstallerBytes);
+        if (!body)
+            return;
+        const QByteArray sha256 = Sha256Hex(*body);
+        const InstallerRefusal refusal = JudgeInstaller(config.app_url, config.app_sha256, sha256, sha256);
+        report(QStringLiteral("installer"), config.app_url,
+               !body->isEmpty() && refusal == InstallerRefusal::None,
+               QStringLiteral("%1 bytes, sha256 %2, %3")
+                   .arg(body->size())
+                   .arg(QString::fromLatin1(sha256),
+                        refusal == InstallerRefusal::None
+                            ? QStringLiteral("the client would run it")
+                            : "the client refuses it: " + RefusalText(refusal)));
     }
 
     void sections(const ClientConfig &config)
@@ -157,7 +166,7 @@ int checkSite(const QStringList &args)
     check.page(QStringLiteral("loading page"), config.loading_url);
     for (const auto &[id, image] : config.images)
         check.image(image);
-    check.installer(config.app_url);
+    check.installer(config);
     return check.finish();
 }
 

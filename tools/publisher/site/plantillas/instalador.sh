@@ -1,5 +1,6 @@
 #!/bin/sh
 # Instalador de demostración de Tavrin @VERSION@: no instala nada. Solo deja constancia de que se ha
-# ejecutado escribiendo un fichero de marca, para probar la actualización de principio a fin.
+# ejecutado añadiendo una línea (una por ejecución) a un fichero de marca, para probar la actualización
+# de principio a fin.
 MARKER=@MARKER@
-printf 'Tavrin @VERSION@ instalado (demostración)\n' > "$MARKER"
+printf 'Tavrin @VERSION@ instalado (demostración)\n' >> "$MARKER"
