@@ -20,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <limits>
 #include <mutex>
 
@@ -348,6 +349,26 @@ struct CurlHandle {
 
 enum class Outcome { Body, Redirect, Failed };
 
+// The end of a whole download, redirects and proxy retries included.
+struct Deadline {
+    using Clock = std::chrono::steady_clock;
+    long totalMs = 0;
+    Clock::time_point end;
+
+    explicit Deadline(long ms)
+        : totalMs(ms)
+        , end(Clock::now() + std::chrono::milliseconds(ms))
+    {
+    }
+    // Milliseconds left; libcurl reads 0 as "no limit", so at least 1 while any time is left.
+    long remainingMs() const
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        return left <= 0 ? 0 : static_cast<long>(left);
+    }
+    QString failure() const { return QStringLiteral("no complete answer within %1 ms").arg(totalMs); }
+};
+
 void recordTotals(CURL *easy, InternetSession &session)
 {
     long requestSize = 0;
@@ -361,7 +382,7 @@ void recordTotals(CURL *easy, InternetSession &session)
 
 // One request to url: proxy authentication retries included, no redirect followed.
 Outcome exchange(const QString &url, Transfer &t, bool reload, const std::optional<HttpCacheEntry> &cached,
-                 QString &location, InternetSession &session)
+                 QString &location, InternetSession &session, Deadline &deadline)
 {
     CurlHandle handle;
     if (!handle.easy)
@@ -424,6 +445,12 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         t.resetResponse();
         t.decided = t.keep = t.tooLarge = false;
         t.received = 0;
+        const long remainingMs = deadline.remainingMs();
+        if (remainingMs == 0) {
+            t.failure = deadline.failure();
+            return Outcome::Failed;
+        }
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, remainingMs);
         const CURLcode rc = curl_easy_perform(easy);
         recordTotals(easy, session);
 
@@ -433,9 +460,11 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         if (connectStatus == 407)
             status = 407;
         if (status == 407) {
-            // Ask with no lock held: the provider may wait for the user.
+            // Ask with no lock held: the provider may wait for the user, whose time is not the server's.
+            const auto asking = Deadline::Clock::now();
             credentials = session.credentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
                                                                             QString::fromUtf8(t.proxyRealm));
+            deadline.end += Deadline::Clock::now() - asking;
             // A provider that keeps answering with refused credentials must not loop for ever.
             if (!credentials || ++asks > kMaxProxyAsks) {
                 t.failure = QStringLiteral("proxy authentication required");
@@ -449,6 +478,8 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
             if (t.tooLarge)
                 t.failure = QStringLiteral("the body is over the size cap");
+            else if (rc == CURLE_OPERATION_TIMEDOUT && deadline.remainingMs() == 0)
+                t.failure = deadline.failure();
             else if (status >= 400)
                 t.failure = QStringLiteral("HTTP status %1").arg(status);
             else
@@ -497,7 +528,7 @@ bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 m
 } // namespace
 
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
-              QObject *notify, qint64 maxBytes, QString *failure)
+              QObject *notify, qint64 maxBytes, QString *failure, long deadlineMs)
 {
     // Bytes are never translated here, so the transfer mode changes nothing.
     Q_UNUSED(binary);
@@ -514,8 +545,10 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
         if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
             return fail(QStringLiteral("not an http, https or file address"));
 
-        const long maxRedirects = session.limits().maxRedirects;
+        const FetchLimits limits = session.limits();
+        const long maxRedirects = limits.maxRedirects;
         const bool useCache = session.usesCache();
+        Deadline deadline(deadlineMs > 0 ? deadlineMs : limits.deadlineMs);
         QString current = url;
         for (long hop = 0;; ++hop) {
             const std::optional<HttpCacheEntry> cached
@@ -527,7 +560,7 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
             t.cachedAnswer = cached.has_value();
             const qsizetype start = buffer.size();
             QString location;
-            const Outcome outcome = exchange(current, t, reload, cached, location, session);
+            const Outcome outcome = exchange(current, t, reload, cached, location, session, deadline);
             if (outcome == Outcome::Failed)
                 return fail(t.failure);
             if (outcome == Outcome::Redirect) {
@@ -556,10 +589,10 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
 }
 
 bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
-                QObject *notify, qint64 maxBytes, QString *failure)
+                QObject *notify, qint64 maxBytes, QString *failure, long deadlineMs)
 {
     buffer.clear();
-    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes, failure);
+    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes, failure, deadlineMs);
 }
 
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify)
