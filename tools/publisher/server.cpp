@@ -8,6 +8,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace tavrin::publisher {
@@ -55,6 +56,30 @@ void Write(const Reply &reply, httplib::Response &response)
     if (reply.status == 304 || reply.status == 204)
         return;
     response.set_content(reply.body, reply.contentType);
+}
+
+// Sends the body bytesPerSecond at a time, chunked, as a slow or hostile network would; a reset or the
+// server's end sends the rest at once, as a delay is cut short.
+void Trickle(const Reply &reply, int bytesPerSecond, ControlState &control, httplib::Response &response)
+{
+    const std::size_t perTick = static_cast<std::size_t>(std::max(1, bytesPerSecond / 10));
+    const std::chrono::milliseconds tick(1000 * static_cast<long long>(perTick) / bytesPerSecond);
+    response.body.clear();
+    response.set_chunked_content_provider(reply.contentType,
+                                          [body = reply.body, perTick, tick, &control, hurried = false](
+                                              std::size_t offset, httplib::DataSink &sink) mutable {
+                                              if (offset >= body.size()) {
+                                                  sink.done();
+                                                  return true;
+                                              }
+                                              const std::size_t count = hurried
+                                                  ? body.size() - offset
+                                                  : std::min(perTick, body.size() - offset);
+                                              if (!sink.write(body.data() + offset, count))
+                                                  return false;
+                                              hurried = hurried || !control.Delay(tick);
+                                              return true;
+                                          });
 }
 
 std::size_t HeaderBytes(const httplib::Response &response)
@@ -122,6 +147,9 @@ PublisherServer::PublisherServer()
         FinishReply(reply, request.get_header_value("If-None-Match"),
                     request.get_header_value("If-Modified-Since"), gzip);
         Write(reply, response);
+        if (rule.trickleBytesPerSecond > 0 && !reply.body.empty() && reply.status != 304
+            && reply.status != 204)
+            Trickle(reply, rule.trickleBytesPerSecond, m_context.load()->control, response);
     };
     m_server->Get(".*", handler);
     m_server->Post(".*", handler);
