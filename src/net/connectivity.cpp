@@ -113,7 +113,12 @@ bool ConnectionMonitor::isConnected()
     // the wait above allows and reset() never waits for the network.
     m_probing = true;
     lock.unlock();
-    const bool connected = probe();
+    bool connected = false;
+    try {
+        connected = probe();
+    } catch (...) {
+        // Counted as offline; the probing mark must be cleared, or every later caller would wait in vain.
+    }
     lock.lock();
     m_connected = connected;
     m_probeTime = m_clock.nowSeconds();
