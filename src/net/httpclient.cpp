@@ -360,12 +360,14 @@ struct Deadline {
         , end(Clock::now() + std::chrono::milliseconds(ms))
     {
     }
-    // Milliseconds left; libcurl reads 0 as "no limit", so at least 1 while any time is left.
+    // Whole milliseconds left, 0 once none is (libcurl would read a time-out of 0 as "no limit").
     long remainingMs() const
     {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
         return left <= 0 ? 0 : static_cast<long>(left);
     }
+    // libcurl's timer may end a transfer a millisecond or so before the end it was given.
+    bool passed() const { return remainingMs() <= 20; }
     QString failure() const { return QStringLiteral("no complete answer within %1 ms").arg(totalMs); }
 };
 
@@ -478,7 +480,7 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
             if (t.tooLarge)
                 t.failure = QStringLiteral("the body is over the size cap");
-            else if (rc == CURLE_OPERATION_TIMEDOUT && deadline.remainingMs() == 0)
+            else if (rc == CURLE_OPERATION_TIMEDOUT && deadline.passed())
                 t.failure = deadline.failure();
             else if (status >= 400)
                 t.failure = QStringLiteral("HTTP status %1").arg(status);

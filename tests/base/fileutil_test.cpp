@@ -129,7 +129,6 @@ TEST(FileUtil, TempFolderAndFilesArePrivateAndNeverFollowLinks)
         else
             ASSERT_TRUE((S_ISREG(mode) ? ::mknod(path, mode, 0) : ::mkdir(path, mode)) == 0
                         && ::chmod(path, mode & 0777) == 0 && ::chown(path, uid_t(owner), gid_t(owner)) == 0);
-        // Nothing goes through what was planted: our own folder in the user's tree serves instead.
         EXPECT_TRUE(TempFolder() == at(u"cache/Tavrin/runtime/Tavrin/")
                     && !WriteTempTextFile(u"secret"_s).isEmpty());
         DeleteTempFiles();
