@@ -52,7 +52,6 @@ TEST(Hardening, DownloadsEndByTheirDeadlineAndCallersNeverWaitLongerBehindAProbe
     server.reset(); // the silent address answers 503 as it stops
     EXPECT_FALSE(prober.get() || services.connection.isConnected()) << "the probe's answer is shared";
 
-    // A publisher on this machine needs only a loopback interface; the rest of the world another one.
     using enum QNetworkInterface::InterfaceFlag;
     const QNetworkInterface::InterfaceFlags lo = IsUp | IsRunning | IsLoopBack, eth = IsUp | IsRunning;
     const std::tuple<QList<QNetworkInterface::InterfaceFlags>, const char *, bool> cases[] = {
