@@ -66,10 +66,10 @@ std::string Describe(const ControlSettings &settings)
         + "\nurgent=" + (settings.urgentText ? "\"" + *settings.urgentText + "\"" : std::string("auto"))
         + "\nversion=" + settings.offeredVersion + "\n";
     for (const auto &[path, rule] : settings.rules) {
-        text += "rule " + path + " status=" + std::to_string(rule.status)
-            + " delay_ms=" + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent)
-            + " corrupt=" + std::to_string(rule.corrupt)
-            + " trickle_bps=" + std::to_string(rule.trickleBytesPerSecond) + "\n";
+        text += "rule " + path + " status=" + std::to_string(rule.status) + " delay_ms="
+            + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent) + " corrupt="
+            + std::to_string(rule.corrupt) + " trickle_bps=" + std::to_string(rule.trickleBytesPerSecond)
+            + " endless=" + std::to_string(rule.trickleEndless) + "\n";
     }
     return text;
 }
@@ -128,9 +128,10 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
                 rule.delayMs = *value;
             else if (name == "silent")
                 rule.silent = on;
-            else if (name == "trickle")
+            else if (name == "trickle") {
                 rule.trickleBytesPerSecond = *value;
-            else
+                rule.trickleEndless = *value > 0 && Flag(params, "endless", false);
+            } else
                 rule.corrupt = on;
             if (rule.status == 0 && rule.delayMs == 0 && !rule.silent && !rule.corrupt
                 && rule.trickleBytesPerSecond == 0)
