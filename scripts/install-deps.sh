@@ -3,7 +3,8 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config ccache
- qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev libxkbcommon-dev
+ qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
+ libgl-dev libxkbcommon-dev
  libcurl4-openssl-dev libxml2-dev zlib1g-dev libcpp-httplib-dev
  libgtest-dev libgmock-dev libbenchmark-dev
  xvfb xauth x11-utils imagemagick curl trayer xdotool"

@@ -1,17 +1,24 @@
-// Registration of the command-link scheme, so links reach the navigation filter instead of failing as
-// unknown.
+// Registration of the link schemes, so their links reach the navigation filter instead of being refused
+// as unknown before the filter sees them (the engine refuses every scheme it does not know).
 #include "browser/schemes.h"
 
 #include <QWebEngineUrlScheme>
 
 namespace tavrin {
 
-void registerTavrinScheme()
+QList<QByteArray> LinkSchemes()
 {
-    QWebEngineUrlScheme scheme(QByteArrayLiteral("tavrin"));
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::LocalAccessAllowed);
-    QWebEngineUrlScheme::registerScheme(scheme);
+    return { QByteArrayLiteral("tavrin"), QByteArrayLiteral("mailto") };
+}
+
+void registerLinkSchemes()
+{
+    for (const QByteArray &name : LinkSchemes()) {
+        QWebEngineUrlScheme scheme(name);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags(QWebEngineUrlScheme::LocalAccessAllowed);
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
 }
 
 } // namespace tavrin

@@ -3,6 +3,7 @@
 
 #include "base/files.h"
 #include "base/paths.h"
+#include "browser/schemes.h"
 
 #include <QCoreApplication>
 #include <QWebEngineProfile>
@@ -14,9 +15,9 @@ namespace tavrin {
 
 namespace {
 
-// Command links are handled by the navigation filter; one that gets this far (a subresource, a
+// Command and mail links are handled by the navigation filter; one that gets this far (a subresource, a
 // frame) is refused quietly instead of leaving the pane on an error page.
-class CommandSchemeHandler : public QWebEngineUrlSchemeHandler {
+class LinkSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
     void requestStarted(QWebEngineUrlRequestJob *job) override
@@ -42,12 +43,13 @@ QWebEngineProfile *createProfile()
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    // The engine itself hands an address of a scheme it does not know (smb:, mailto:, a desktop program's
-    // own) to the desktop whenever a click on it is let through, a frame's for instance. Refused here, such
-    // a link opens nothing at all, mailto: included.
+    // The engine itself hands an address of a scheme it does not know (smb:, a desktop program's own) to
+    // the desktop whenever a click on it is let through, a frame's for instance. Refused here, such a link
+    // opens nothing; mailto: is registered, so its clicks reach the filter and the reader's mail program.
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
-    profile->installUrlSchemeHandler(QByteArrayLiteral("tavrin"), new CommandSchemeHandler(profile));
+    for (const QByteArray &scheme : LinkSchemes())
+        profile->installUrlSchemeHandler(scheme, new LinkSchemeHandler(profile));
     return profile;
 }
 

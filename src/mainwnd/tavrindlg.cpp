@@ -353,21 +353,14 @@ void CTavrinDlg::OnCommand(MessageId id)
         else
             ShowMainWindow();
         break;
+    // The handlers keep one dialog of each kind and bring an open one forward.
     case ID_ABOUT:
-        if (m_aboutHandler && !m_aboutOpen) {
-            m_aboutOpen = true;
+        if (m_aboutHandler)
             m_aboutHandler(this);
-            m_aboutOpen = false;
-        }
         break;
     case ID_PREFERENCES:
-        if (m_preferencesHandler && !m_preferencesOpen) {
-            m_preferencesOpen = true;
-            const bool accepted = m_preferencesHandler(this);
-            m_preferencesOpen = false;
-            if (accepted && ShowsPages(appState()))
-                RefreshAll();
-        }
+        if (m_preferencesHandler && m_preferencesHandler(this) && ShowsPages(appState()))
+            RefreshAll();
         break;
     default:
         break;

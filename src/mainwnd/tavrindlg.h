@@ -94,7 +94,8 @@ public:
     // (QDialog::Rejected when the user cancelled). Without one, accepting changes nothing.
     using UpdateRunner = std::function<int(CTavrinDlg *)>;
     void setUpdateRunner(UpdateRunner runner) { m_updateRunner = std::move(runner); }
-    // The about box and the preferences (the latter returns true when accepted).
+    // The about box and the preferences (the latter returns true when accepted); each handler keeps its
+    // dialog single and brings an open one forward on a second request.
     void setAboutHandler(std::function<void(CTavrinDlg *)> handler) { m_aboutHandler = std::move(handler); }
     void setPreferencesHandler(std::function<bool(CTavrinDlg *)> handler)
     {
@@ -201,8 +202,6 @@ private:
     std::function<void(CTavrinDlg *)> m_aboutHandler;
     std::function<bool(CTavrinDlg *)> m_preferencesHandler;
     std::function<void()> m_quit;
-    bool m_aboutOpen = false;
-    bool m_preferencesOpen = false;
 };
 
 } // namespace tavrin

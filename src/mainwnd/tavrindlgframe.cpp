@@ -55,9 +55,14 @@ void CTavrinDlg::LayoutPanes()
     measures.urgentBodyEmpty = m_urgent->GetBodyHtml().isEmpty();
     const PaneRects rects = tavrin::LayoutPanes(size(), FrameWidth(cfg->main_borders), measures,
                                                 appState() == AppState::Refreshing);
+    // A pane laid out at no size is hidden too: the engine stops painting and animating a hidden view
+    // (the loading page's endless animation kept the whole tree awake), not a zero-sized one.
     const auto place = [](CWebBrowser2 *pane, const std::optional<QRect> &rect) {
-        if (rect && pane->geometry() != *rect)
+        if (!rect)
+            return;
+        if (pane->geometry() != *rect)
             pane->setGeometry(*rect);
+        pane->setVisible(!rect->isEmpty());
     };
     place(m_sections, rects.sections);
     place(m_urgent, rects.urgent);

@@ -68,6 +68,9 @@ struct InternetSession::Private {
     QString proxy;
     std::optional<ProxyCredentials> credentials;
     TransferTotals totals;
+    // Held while the user is asked, so that however many downloads meet the proxy's 407 at once, one
+    // prompt is shown and the others retry with what it gave.
+    QMutex promptMutex;
 
     static void lock(CURL *, curl_lock_data data, curl_lock_access, void *user)
     {
@@ -334,7 +337,45 @@ QString proxyFor(const QString &url, const QString &configured)
     return proxy;
 }
 
+bool ProxyInUse(const QString &url, const QString &configured)
+{
+    if (proxyFor(url, configured).isEmpty())
+        return false;
+    // libcurl honours no_proxy for an explicit proxy too, so the same hosts go direct here.
+    QString noProxy = qEnvironmentVariable("no_proxy");
+    if (noProxy.isEmpty())
+        noProxy = qEnvironmentVariable("NO_PROXY");
+    const QString host = QUrl(url).host().toLower();
+    for (QString entry : noProxy.split(u',', Qt::SkipEmptyParts)) {
+        entry = entry.trimmed().toLower();
+        if (entry == QLatin1String("*"))
+            return false;
+        if (entry.startsWith(u'.'))
+            entry.remove(0, 1);
+        if (!entry.isEmpty() && (host == entry || host.endsWith(u'.' + entry)))
+            return false;
+    }
+    return true;
+}
+
 namespace {
+
+// Credentials to retry with after the proxy refused `tried`: those another download was given while
+// this one waited its turn, else the user's answer; nothing when the user declines.
+std::optional<ProxyCredentials> credentialsAfterRefusal(InternetSession &session, const QString &proxy,
+                                                        const QString &realm,
+                                                        const std::optional<ProxyCredentials> &tried)
+{
+    QMutexLocker prompt(&session.d().promptMutex);
+    const std::optional<ProxyCredentials> remembered = session.rememberedProxyCredentials();
+    if (remembered && remembered != tried)
+        return remembered;
+    // Asked with only the prompt's lock held: the provider may wait for the user.
+    std::optional<ProxyCredentials> answer = session.credentialsProvider().askProxyCredentials(proxy, realm);
+    if (answer)
+        session.rememberProxyCredentials(answer);
+    return answer;
+}
 
 struct CurlHandle {
     CURL *easy = curl_easy_init();
@@ -431,8 +472,8 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
     if (!proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData());
 
+    const bool viaProxy = ProxyInUse(url, proxyText);
     std::optional<ProxyCredentials> credentials = session.rememberedProxyCredentials();
-    bool asked = false;
     int asks = 0;
     QByteArray user;
     QByteArray password;
@@ -461,22 +502,24 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &connectStatus);
         if (connectStatus == 407)
             status = 407;
-        if (status == 407) {
-            // Ask with no lock held: the provider may wait for the user, whose time is not the server's.
+        // Only the proxy's own refusal asks the user: the answer to a tunnel's CONNECT, or a plain http
+        // answer through a proxy. A 407 from an origin server (no proxy, or inside a tunnel) is a failure.
+        const bool proxyRefused
+            = viaProxy && (connectStatus == 407 || (status == 407 && schemeOf(url) == QLatin1String("http")));
+        if (proxyRefused) {
+            const std::optional<ProxyCredentials> tried = credentials;
+            // The user's time, and a turn behind another download's prompt, is not the server's.
             const auto asking = Deadline::Clock::now();
-            credentials = session.credentialsProvider().askProxyCredentials(proxyFor(url, proxyText),
-                                                                            QString::fromUtf8(t.proxyRealm));
+            credentials = credentialsAfterRefusal(session, proxyFor(url, proxyText),
+                                                  QString::fromUtf8(t.proxyRealm), tried);
             deadline.end += Deadline::Clock::now() - asking;
             // A provider that keeps answering with refused credentials must not loop for ever.
             if (!credentials || ++asks > kMaxProxyAsks) {
                 t.failure = QStringLiteral("proxy authentication required");
                 return Outcome::Failed;
             }
-            asked = true;
             continue;
         }
-        if (asked)
-            session.rememberProxyCredentials(credentials);
         if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
             if (t.tooLarge)
                 t.failure = QStringLiteral("the body is over the size cap");

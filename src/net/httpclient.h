@@ -25,6 +25,7 @@ constexpr long kInstallerDeadlineMs = 30L * 60 * 1000;
 struct ProxyCredentials {
     QString user;
     QString password;
+    friend bool operator==(const ProxyCredentials &, const ProxyCredentials &) = default;
 };
 
 // Asks the user for proxy credentials; the GUI hands its dialog to the session. Called on the thread
@@ -83,7 +84,7 @@ public:
     QString proxy() const;
     void setProxy(const QString &proxy);
 
-    // Proxy credentials accepted during this session, if any.
+    // The proxy credentials last given during this session, if any; every download sends them to its proxy.
     std::optional<ProxyCredentials> rememberedProxyCredentials() const;
     void rememberProxyCredentials(const std::optional<ProxyCredentials> &credentials);
 
@@ -124,6 +125,9 @@ QByteArray FetchCompressedText(InternetSession &session, const QString &url, boo
 // Whether a redirect from one URL to another is followed: only to http or https, never from https
 // down to http.
 bool RedirectAllowed(const QString &from, const QString &to);
+// Whether a download of url goes through a proxy: the explicit one, else the environment's for its
+// scheme, unless no_proxy (or NO_PROXY) names its host, a domain of it, or "*".
+bool ProxyInUse(const QString &url, const QString &configured);
 // The URL with its percent-escapes decoded and nothing encoded; the input when that fails.
 QString DecodeUrl(const QString &url);
 

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <mutex>
 
 namespace tavrin {
@@ -413,18 +414,45 @@ bool IsSelected(const QString &key, bool active)
     return GetSectionSelected(key, on) ? on : active;
 }
 
+namespace {
+
+// The registration order of each feed, kept beside the feeds (same value names, the sequence number as
+// text) so the stored feed values stay exactly as they were while listings follow the order of adding.
+const QString kOtherMediaOrderKeyPath = kOtherMediaKeyPath + QStringLiteral("_order");
+
+qint64 registrationNumber(const QString &id)
+{
+    QString text;
+    if (!ReadRegistryString(RegistryRoot::CurrentUser, id, kOtherMediaOrderKeyPath, text))
+        return -1;
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    return ok ? number : -1;
+}
+
+} // namespace
+
 QList<OtherMedium> ListOtherMedia()
 {
-    QList<OtherMedium> result;
+    QList<std::pair<qint64, OtherMedium>> found;
     const QList<RegistryValueName> names
         = ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaKeyPath);
     for (const RegistryValueName &entry : names) {
         if (entry.name.contains(kOtherMediaDeleteMarker))
             continue;
         QString displayName;
-        if (ReadRegistryString(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath, displayName))
-            result.append({ entry.name, displayName });
+        if (ReadRegistryString(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath, displayName)) {
+            const qint64 number = registrationNumber(entry.name);
+            // Feeds stored before the order was kept come last, in the store's order.
+            found.append({ number < 0 ? std::numeric_limits<qint64>::max() : number,
+                           OtherMedium { entry.name, displayName } });
+        }
     }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<OtherMedium> result;
+    for (const auto &entry : found)
+        result.append(entry.second);
     return result;
 }
 
@@ -433,19 +461,37 @@ void PurgeMarkedOtherMedia()
     const QList<RegistryValueName> names
         = ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaKeyPath);
     for (const RegistryValueName &entry : names) {
-        if (entry.name.contains(kOtherMediaDeleteMarker))
+        if (entry.name.contains(kOtherMediaDeleteMarker)) {
             DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaKeyPath);
+            DeleteRegistryValue(RegistryRoot::CurrentUser, entry.name, kOtherMediaOrderKeyPath);
+        }
     }
 }
 
 bool StoreOtherMedium(const OtherMedium &medium)
 {
-    return WriteRegistryString(RegistryRoot::CurrentUser, medium.id, medium.name, kOtherMediaKeyPath);
+    if (!WriteRegistryString(RegistryRoot::CurrentUser, medium.id, medium.name, kOtherMediaKeyPath))
+        return false;
+    // A feed stored again keeps its place; a new one goes after every other. Two threads registering at
+    // once must not take the same number.
+    static std::mutex numbering;
+    std::lock_guard lock(numbering);
+    if (registrationNumber(medium.id) < 0) {
+        qint64 last = 0;
+        for (const RegistryValueName &entry :
+             ListRegistryValueNames(RegistryRoot::CurrentUser, kOtherMediaOrderKeyPath))
+            last = std::max(last, registrationNumber(entry.name));
+        WriteRegistryString(RegistryRoot::CurrentUser, medium.id, QString::number(last + 1),
+                            kOtherMediaOrderKeyPath);
+    }
+    return true;
 }
 
 bool DeleteOtherMedium(const QString &id)
 {
-    return DeleteRegistryValue(RegistryRoot::CurrentUser, id, kOtherMediaKeyPath);
+    const bool deleted = DeleteRegistryValue(RegistryRoot::CurrentUser, id, kOtherMediaKeyPath);
+    DeleteRegistryValue(RegistryRoot::CurrentUser, id, kOtherMediaOrderKeyPath);
+    return deleted;
 }
 
 } // namespace tavrin

@@ -95,7 +95,8 @@ struct OtherMedium {
     friend bool operator==(const OtherMedium &, const OtherMedium &) = default;
 };
 
-// The registered feeds in listing order; values whose name holds kOtherMediaDeleteMarker are skipped.
+// The registered feeds in the order they were first stored (feeds stored before that order was kept come
+// last, in the store's order); values whose name holds kOtherMediaDeleteMarker are skipped.
 QList<OtherMedium> ListOtherMedia();
 // Deletes the values whose name holds kOtherMediaDeleteMarker (done once at start-up).
 void PurgeMarkedOtherMedia();

@@ -4,9 +4,12 @@
 #include "base/files.h"
 #include "base/logging.h"
 #include "base/paths.h"
+#include "browser/engineprocesses.h"
 #include "browser/schemes.h"
 #include "config/configloader.h"
 #include "config/texts.h"
+#include "dialogs/dialogopener.h"
+#include "dialogs/proxypassworddlg.h"
 #include "mainwnd/tavrindlg.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
@@ -15,6 +18,7 @@
 #include "shell/engineversion.h"
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
+#include "shell/qttranslation.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -52,9 +56,11 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
     SetApplicationIdentity();
     quietWebEngineStartup();
     if (!QCoreApplication::instance()) {
-        registerTavrinScheme();
+        registerLinkSchemes();
+        ConfigureWebEngineProcesses();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
+        InstallQtSpanishTranslation();
     }
     // The window lives in the notification area: hiding it must not end the program.
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -63,6 +69,10 @@ CTavrinApp::CTavrinApp(int &argc, char **argv)
 CTavrinApp::~CTavrinApp()
 {
     m_mainWindow.reset();
+    if (m_session)
+        m_session->setCredentialsProvider(nullptr);
+    m_proxyPrompt.reset();
+    m_dialogs.reset();
     m_exitSignals.reset();
     if (m_soundTaken)
         RestoreNavigationSound(m_savedSound);
@@ -152,6 +162,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
     CTavrinDlg::Options options;
     options.watchIntervalMs = m_watchIntervalMs;
     m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
+    // The dialogs: preferences and about box for the main window, the proxy password for every download.
+    const DialogServices dialogServices { *m_services, *m_runner };
+    m_dialogs = std::make_unique<DialogOpener>(dialogServices);
+    m_proxyPrompt = std::make_unique<ProxyPasswordPrompt>(*m_runner);
+    m_session->setCredentialsProvider(m_proxyPrompt.get());
+    m_mainWindow->setPreferencesHandler(
+        [this](CTavrinDlg *window) { return m_dialogs->preferences(window); });
+    m_mainWindow->setAboutHandler([this](CTavrinDlg *window) { m_dialogs->about(window); });
     m_mainWindow->OnInitDialog();
     installExitTriggers();
     return StartResult::Started;

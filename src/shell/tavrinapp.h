@@ -4,6 +4,7 @@
 #include "base/clock.h"
 #include "config/liveconfig.h"
 #include "config/texts.h"
+#include "dialogs/dialogrunner.h"
 #include "net/connectivity.h"
 #include "shell/singleinstance.h"
 #include "ui/browseropener.h"
@@ -20,7 +21,9 @@ class QApplication;
 namespace tavrin {
 
 class CTavrinDlg;
+class DialogOpener;
 class ExitSignalWatcher;
+class ProxyPasswordPrompt;
 class InternetSession;
 class NewsStore;
 
@@ -66,6 +69,9 @@ public:
     void setBrowserOpener(BrowserOpener *browser) { m_browser = browser; }
     // What says whether the system has a network (default: the system's word); the caller keeps it alive.
     void setNetworkPresence(const NetworkPresence *presence) { m_presence = presence; }
+    // Who runs the dialogs (default: modally, for the user); the caller keeps it alive.
+    void setDialogRunner(DialogRunner *runner) { m_runner = runner; }
+    DialogOpener *dialogs() const { return m_dialogs.get(); }
 
 private:
     void installExitTriggers();
@@ -87,6 +93,10 @@ private:
     std::unique_ptr<AppServices> m_services;
     QString m_savedSound;
     bool m_soundTaken = false;
+    DialogRunner m_realRunner;
+    DialogRunner *m_runner = &m_realRunner;
+    std::unique_ptr<DialogOpener> m_dialogs;
+    std::unique_ptr<ProxyPasswordPrompt> m_proxyPrompt;
     std::unique_ptr<CTavrinDlg> m_mainWindow;
     std::unique_ptr<ExitSignalWatcher> m_exitSignals;
     QString m_installFolder;

@@ -1,4 +1,5 @@
 // The web pane against the real engine: navigation filter, completion and error events, measurements.
+#include "browser/engineprocesses.h"
 #include "browser/webprofile.h"
 #include "support/webpane.h"
 
@@ -118,6 +119,28 @@ TEST_F(PaneTest, MeasuresTheBodyAfterLoadAndWidthChangesAndTakesNoAnswerOnceDele
     pane.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(afterDelete, 0);
+}
+
+} // namespace
+} // namespace tavrin::test
+
+namespace tavrin::test {
+namespace {
+
+TEST_F(PaneTest, PanesOfDifferentSitesShareOneRendererAndTheUsersOwnLimitStays)
+{
+    ASSERT_TRUE(show("/a", "<p>a</p>"));
+    CWebBrowser2 other(u"ads"_s, PaneFlags { false, true });
+    other.resize(200, 100);
+    other.show();
+    bool loaded = false;
+    QObject::connect(&other, &CWebBrowser2::DocumentComplete, [&] { loaded = true; });
+    other.Navigate(server.url("/a").replace(u"127.0.0.1"_s, u"localhost"_s)); // another site
+    ASSERT_TRUE(wait([&] { return loaded; }));
+    EXPECT_NE(other.page()->renderProcessPid(), 0);
+    EXPECT_EQ(other.page()->renderProcessPid(), pane->page()->renderProcessPid());
+    EXPECT_EQ(WithProcessModel(" --disable-gpu "), "--disable-gpu --renderer-process-limit=1");
+    EXPECT_EQ(WithProcessModel("--renderer-process-limit=3"), "--renderer-process-limit=3");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // What the user follows: stored choices over the configured sections and feeds, and registering user feeds.
 #include "base/paths.h"
+#include "config/alertsseconds.h"
 #include "config/selection.h"
 #include "settings/settings.h"
 #include "support/testfiles.h"
@@ -56,6 +57,22 @@ TEST(Selection, OnlyUserFeedsAreStoredAndOneThatCannotBeLeavesNoChoice)
         EXPECT_FALSE(AddOtherMedia({ QString(300, u'n'), u"9"_s, u"mine_9"_s, true, true }));
     }
     EXPECT_FALSE(IsSelected(u"mine_9"_s, false) || !ListOtherMedia().isEmpty());
+}
+
+TEST(Selection, AlertSecondsReadAsTheDigitsMakeAndNeverBelowOne)
+{
+    ClientConfig config;
+    // Stored text (null: none stored), configured ttl, seconds given to callers.
+    const std::tuple<const char *, const char *, int> cases[] = {
+        { nullptr, "8", 8 }, { "15x", "8", 15 }, { " 20", "8", 20 }, { "0", "8", 8 },
+        { "-3", "8", 8 },    { "abc", "8", 8 },  { "", "ocho", 1 },  { "-1", "0", 1 },
+    };
+    for (const auto &[stored, ttl, seconds] : cases) {
+        SCOPED_TRACE(stored ? stored : "<none>");
+        config.alerts_ttl = QString::fromLatin1(ttl);
+        ASSERT_TRUE(!stored || SetAlertsSeconds(QString::fromLatin1(stored)));
+        EXPECT_EQ(AlertsDisplaySeconds(config), seconds);
+    }
 }
 
 } // namespace

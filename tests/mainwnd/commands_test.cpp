@@ -24,9 +24,9 @@ TEST(FrameGateTest, FramesShowWebPagesInlineDocumentsAndOurOwnComposedPagesOnly)
     QList<bool> shown;
     for (const QString &url :
          { u"HTTPS://host/"_s, u"about:blank"_s, u"data:text/html,x"_s, own + u"a.html"_s, host + u"a.html"_s,
-           own + u"../a.html"_s, u"smb://host/share"_s })
+           own + u"../a.html"_s, u"smb://host/share"_s, u"mailto:a@b.example"_s })
         shown << page.acceptNavigationRequest(QUrl(url), QWebEnginePage::NavigationTypeLinkClicked, false);
-    EXPECT_EQ(shown, QList<bool>({ true, true, true, true, false, false, false }));
+    EXPECT_EQ(shown, QList<bool>({ true, true, true, true, false, false, false, false }));
 }
 
 // Every link is a 20-pixel row, "c" the command link; the title says when the document takes input.
@@ -95,6 +95,7 @@ TEST(CommandLinksTest, LinksOpenTheBrowserRunCommandsOrNothingAndNeverLeaveThePa
         { "select_section of no section", "/c5", "tavrin://select_section/?id=99", "c", "1 refreshed @/news/2/" },
         { "navigate_internal", "/c6", "tavrin://navigate_internal/?url=data%3A%2Cinternal", "c", "1 refreshed @,internal" },
         { "navigate_explorer_news", "/c7", "tavrin://navigate_explorer_news/?url=data%3A%2Cexplorer", "c", "1 refreshed @,explorer" },
+        { "mail link", "/c9", "mailto:redaccion@example.com?subject=Hola", "c", "1 mailto:redaccion@example.com?subject=Hola @/c9" },
         { "close_window", "/c8", "tavrin://close_window", "c", "1 hidden @/c8" },
     }; // clang-format on
     for (const auto &[name, path, command, how, expected] : cases) {

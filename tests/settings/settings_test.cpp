@@ -149,9 +149,9 @@ TEST(Settings, HostileNamesFromTwoWritersAtOnceRoundTripAndMarkedOnesArePurged)
     EXPECT_EQ(listed(kOtherMediaKeyPath).keys(), names);
     PurgeMarkedOtherMedia();
     EXPECT_EQ(listed(kOtherMediaKeyPath).keys(), kept);
-    // Nothing spilled into the main key or anywhere else in the file.
+    // Nothing spilled into the main key or anywhere else in the file (each feed has its order beside it).
     EXPECT_EQ(listed(kSettingsKeyPath).keys(), QStringList { u"alerts"_s });
-    EXPECT_EQ(QSettings(SettingsFilePath(), QSettings::IniFormat).allKeys().size(), kept.size() + 2);
+    EXPECT_EQ(QSettings(SettingsFilePath(), QSettings::IniFormat).allKeys().size(), kept.size() * 2 + 2);
     // Each deletion finds its own value only (one that took another along would find nothing later).
     for (const QString &name : kept)
         EXPECT_TRUE(DeleteOtherMedium(name)) << name.toStdString();
@@ -181,6 +181,19 @@ TEST(Settings, FailedSaveOrDeleteKeepsThePreviousStore)
     ASSERT_TRUE(SetFirstTimeClose(false)); // a later save must not carry the failed changes along
     EXPECT_EQ(values(), (std::pair { u"7"_s, QStringList { u"b"_s } }));
     EXPECT_EQ(QFileInfo(SettingsFilePath()).dir().entryList(QDir::Files), QStringList { u"Tavrin.conf"_s });
+}
+
+TEST(Settings, OtherMediaListInTheOrderTheyWereRegisteredWithTheirValuesUnchanged)
+{
+    ASSERT_TRUE(write(u"old"_s, u"Old"_s, kOtherMediaKeyPath)); // stored before the order was kept
+    for (const char *id : { "9", "10", "b", "A", "zz", "1" })
+        ASSERT_TRUE(StoreOtherMedium({ QString::fromLatin1(id), QString::fromLatin1(id) }));
+    ASSERT_TRUE(StoreOtherMedium({ u"b"_s, u"B"_s }) && DeleteOtherMedium(u"A"_s)
+                && StoreOtherMedium({ u"A"_s, u"A"_s })); // b keeps its place; A, registered again, is last
+    QStringList listed;
+    for (const OtherMedium &medium : ListOtherMedia())
+        listed.append(medium.id + u'=' + medium.name);
+    EXPECT_EQ(listed.join(u','), u"9=9,10=10,b=B,zz=zz,1=1,A=A,old=Old"_s);
 }
 
 TEST(Autostart, EntryFollowsTheSettingAndQuotesThePath)

@@ -1,4 +1,6 @@
-// Entry of the GUI tests: one QApplication on the offscreen platform with the real web engine.
+// Entry of the GUI tests: one QApplication on the offscreen platform (or a given one) with the real web
+// engine.
+#include "browser/engineprocesses.h"
 #include "browser/schemes.h"
 #include "support/privatefolders.h"
 #include "support/sanitizeroptions.h"
@@ -35,7 +37,9 @@ int main(int argc, char **argv)
     tavrin::test::prependSanitizerOptions("ASAN_OPTIONS", kAsanOptions);
     tavrin::test::prependSanitizerOptions("LSAN_OPTIONS", kLsanOptions);
 #endif
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // Offscreen unless a test entry asks for a real X server (the pointer tests under Xvfb).
+    const QByteArray platform = qgetenv("TAVRIN_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArrayLiteral("offscreen") : platform);
     // The engine's sandbox cannot run as root (CI), and the closed test network must not be probed.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", QByteArrayLiteral("1"));
@@ -43,7 +47,8 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
                 QByteArrayLiteral("--disable-gpu --disable-background-networking "
                                   "--disable-component-update"));
-    tavrin::registerTavrinScheme();
+    tavrin::registerLinkSchemes();
+    tavrin::ConfigureWebEngineProcesses();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
