@@ -86,7 +86,10 @@ QString ImagePath(const QString &imageId, const QString &imageUrl)
         + safeNamePart(extension);
 }
 
-QString RuntimeFolder()
+namespace {
+
+// The runtime folder the desktop gives, or ours in the shared temporary folder; "" when not private.
+QString primaryRuntimeFolder()
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && runtime.startsWith('/'))
@@ -95,10 +98,33 @@ QString RuntimeFolder()
                          + QString::number(::geteuid()) + QLatin1Char('/'));
 }
 
+QString tempFolderIn(const QString &runtime)
+{
+    return runtime.isEmpty() ? QString() : privateFolder(runtime + AppName() + QLatin1Char('/'));
+}
+
+} // namespace
+
+QString FallbackRuntimeFolder()
+{
+    const QString cache = CacheFolder();
+    if (!cache.startsWith(QLatin1Char('/')) || !QDir().mkpath(cache))
+        return QString();
+    return privateFolder(cache + QStringLiteral("runtime/"));
+}
+
+QString RuntimeFolder()
+{
+    const QString primary = primaryRuntimeFolder();
+    return primary.isEmpty() ? FallbackRuntimeFolder() : primary;
+}
+
 QString TempFolder()
 {
-    const QString runtime = RuntimeFolder();
-    return runtime.isEmpty() ? QString() : privateFolder(runtime + AppName() + QLatin1Char('/'));
+    // A folder planted in the shared place would leave the panes without pages: ours in the user's tree
+    // serves instead.
+    const QString primary = tempFolderIn(primaryRuntimeFolder());
+    return primary.isEmpty() ? tempFolderIn(FallbackRuntimeFolder()) : primary;
 }
 
 QString SingleInstanceLockPath()

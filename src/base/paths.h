@@ -18,12 +18,15 @@ QString CacheFolder();
 // pieces become "_", so an image never lands outside the images folder.
 QString ImagePath(const QString &imageId, const QString &imageUrl);
 // The user's private runtime folder, ending with "/": $XDG_RUNTIME_DIR when set, else a folder of our
-// own, 0700, in the system's temporary folder. "" when it cannot be made safe (a link, a folder of
-// another user or open to others).
+// own, 0700, in the system's temporary folder. When that one cannot be made safe (a link, a folder of
+// another user or open to others, planted by someone else), the fallback below instead. "" when neither is.
 QString RuntimeFolder();
-// RuntimeFolder() + "Tavrin/", created 0700 and checked the same way; "" when it cannot be made safe.
+// CacheFolder() + "runtime/", 0700: a runtime folder in the user's own tree, which nobody else can plant.
+QString FallbackRuntimeFolder();
+// "Tavrin/" in the runtime folder, created 0700 and checked the same way; in the fallback folder when the
+// runtime folder's one cannot be made safe; "" when neither can.
 QString TempFolder();
-// The file whose lock says a copy of the program runs; "" when there is no safe runtime folder.
+// The file whose lock says a copy of the program runs, in RuntimeFolder(); "" when there is none.
 QString SingleInstanceLockPath();
 
 } // namespace tavrin

@@ -7,12 +7,47 @@
 #include "config/liveconfig.h"
 #include "net/httpclient.h"
 
+#include <QHostAddress>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
+#include <QUrl>
 
 #include <algorithm>
+#include <chrono>
 
 namespace tavrin {
+
+namespace {
+
+QList<QNetworkInterface::InterfaceFlags> interfaceFlags()
+{
+    QList<QNetworkInterface::InterfaceFlags> flags;
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces)
+        flags.append(interface.flags());
+    return flags;
+}
+
+} // namespace
+
+bool IsLoopbackAddress(const QString &url)
+{
+    const QString host = QUrl(url).host().toLower();
+    if (host == QLatin1String("localhost") || host == QLatin1String("localhost."))
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+bool InterfacesCarry(const QList<QNetworkInterface::InterfaceFlags> &interfaces, bool loopbackTarget)
+{
+    for (const auto flags : interfaces) {
+        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
+            && flags.testFlag(QNetworkInterface::IsLoopBack) == loopbackTarget)
+            return true;
+    }
+    return false;
+}
 
 bool SystemNetworkPresence::systemReportsConnection() const
 {
@@ -23,14 +58,16 @@ bool SystemNetworkPresence::systemReportsConnection() const
         if (reachability != QNetworkInformation::Reachability::Unknown)
             return true;
     }
-    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &interface : interfaces) {
-        const auto flags = interface.flags();
-        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
-            && !flags.testFlag(QNetworkInterface::IsLoopBack))
-            return true;
-    }
-    return false;
+    return InterfacesCarry(interfaceFlags(), false);
+}
+
+bool SystemNetworkPresence::systemReaches(const QString &address) const
+{
+    // The system's reachability speaks of other machines; it says "disconnected" on a machine whose only
+    // interface is loopback, where a publisher on 127.0.0.1 answers all the same.
+    if (IsLoopbackAddress(address))
+        return InterfacesCarry(interfaceFlags(), true);
+    return systemReportsConnection();
 }
 
 void LoadNetworkInformation()
@@ -50,11 +87,11 @@ ConnectionMonitor::ConnectionMonitor(InternetSession &session, const LiveConfig 
 
 bool ConnectionMonitor::probe()
 {
-    if (!m_presence.systemReportsConnection()) {
+    const QString monitoringUrl = m_config.snapshot()->monitoring_url;
+    if (!m_presence.systemReaches(monitoringUrl)) {
         qCDebug(lcNet) << "the system reports no network connection";
         return false;
     }
-    const QString monitoringUrl = m_config.snapshot()->monitoring_url;
     const QByteArray answer = FetchText(m_session, monitoringUrl, true, nullptr);
     if (answer != "OK")
         qCDebug(lcNet) << "the monitoring address" << monitoringUrl << "did not answer OK";
@@ -63,13 +100,32 @@ bool ConnectionMonitor::probe()
 
 bool ConnectionMonitor::isConnected()
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_initialised || m_clock.nowSeconds() > m_probeTime + 2) {
-        m_connected = probe();
-        m_probeTime = m_clock.nowSeconds();
-        m_initialised = true;
+    std::unique_lock lock(m_mutex);
+    if (m_initialised && m_clock.nowSeconds() <= m_probeTime + 2)
+        return m_connected;
+    if (m_probing) {
+        // The probe's download ends by its deadline; this bound only keeps a caller from waiting longer.
+        const auto deadline = std::chrono::milliseconds(m_session.limits().deadlineMs);
+        m_probed.wait_for(lock, deadline, [this] { return !m_probing; });
+        return m_connected;
     }
-    return m_connected;
+    // The probe runs without the lock, so that a slow monitoring address never holds a caller longer than
+    // the wait above allows and reset() never waits for the network.
+    m_probing = true;
+    lock.unlock();
+    bool connected = false;
+    try {
+        connected = probe();
+    } catch (...) {
+        // Counted as offline; the probing mark must be cleared, or every later caller would wait in vain.
+    }
+    lock.lock();
+    m_connected = connected;
+    m_probeTime = m_clock.nowSeconds();
+    m_initialised = true;
+    m_probing = false;
+    m_probed.notify_all();
+    return connected;
 }
 
 void ConnectionMonitor::reset()

@@ -20,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <limits>
 #include <mutex>
 
@@ -389,6 +390,28 @@ struct CurlHandle {
 
 enum class Outcome { Body, Redirect, Failed };
 
+// The end of a whole download, redirects and proxy retries included.
+struct Deadline {
+    using Clock = std::chrono::steady_clock;
+    long totalMs = 0;
+    Clock::time_point end;
+
+    explicit Deadline(long ms)
+        : totalMs(ms)
+        , end(Clock::now() + std::chrono::milliseconds(ms))
+    {
+    }
+    // Whole milliseconds left, 0 once none is (libcurl would read a time-out of 0 as "no limit").
+    long remainingMs() const
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        return left <= 0 ? 0 : static_cast<long>(left);
+    }
+    // libcurl's timer may end a transfer a millisecond or so before the end it was given.
+    bool passed() const { return remainingMs() <= 20; }
+    QString failure() const { return QStringLiteral("no complete answer within %1 ms").arg(totalMs); }
+};
+
 void recordTotals(CURL *easy, InternetSession &session)
 {
     long requestSize = 0;
@@ -402,7 +425,7 @@ void recordTotals(CURL *easy, InternetSession &session)
 
 // One request to url: proxy authentication retries included, no redirect followed.
 Outcome exchange(const QString &url, Transfer &t, bool reload, const std::optional<HttpCacheEntry> &cached,
-                 QString &location, InternetSession &session)
+                 QString &location, InternetSession &session, Deadline &deadline)
 {
     CurlHandle handle;
     if (!handle.easy)
@@ -465,6 +488,12 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         t.resetResponse();
         t.decided = t.keep = t.tooLarge = false;
         t.received = 0;
+        const long remainingMs = deadline.remainingMs();
+        if (remainingMs == 0) {
+            t.failure = deadline.failure();
+            return Outcome::Failed;
+        }
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, remainingMs);
         const CURLcode rc = curl_easy_perform(easy);
         recordTotals(easy, session);
 
@@ -479,8 +508,11 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
             = viaProxy && (connectStatus == 407 || (status == 407 && schemeOf(url) == QLatin1String("http")));
         if (proxyRefused) {
             const std::optional<ProxyCredentials> tried = credentials;
+            // The user's time, and a turn behind another download's prompt, is not the server's.
+            const auto asking = Deadline::Clock::now();
             credentials = credentialsAfterRefusal(session, proxyFor(url, proxyText),
                                                   QString::fromUtf8(t.proxyRealm), tried);
+            deadline.end += Deadline::Clock::now() - asking;
             // A provider that keeps answering with refused credentials must not loop for ever.
             if (!credentials || ++asks > kMaxProxyAsks) {
                 t.failure = QStringLiteral("proxy authentication required");
@@ -491,6 +523,8 @@ Outcome exchange(const QString &url, Transfer &t, bool reload, const std::option
         if (status >= 400 || status == 0 || rc != CURLE_OK || t.tooLarge) {
             if (t.tooLarge)
                 t.failure = QStringLiteral("the body is over the size cap");
+            else if (rc == CURLE_OPERATION_TIMEDOUT && deadline.passed())
+                t.failure = deadline.failure();
             else if (status >= 400)
                 t.failure = QStringLiteral("HTTP status %1").arg(status);
             else
@@ -539,7 +573,7 @@ bool fetchFile(const QString &url, QByteArray &buffer, QObject *notify, qint64 m
 } // namespace
 
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
-              QObject *notify, qint64 maxBytes, QString *failure)
+              QObject *notify, qint64 maxBytes, QString *failure, long deadlineMs)
 {
     // Bytes are never translated here, so the transfer mode changes nothing.
     Q_UNUSED(binary);
@@ -556,8 +590,10 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
         if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
             return fail(QStringLiteral("not an http, https or file address"));
 
-        const long maxRedirects = session.limits().maxRedirects;
+        const FetchLimits limits = session.limits();
+        const long maxRedirects = limits.maxRedirects;
         const bool useCache = session.usesCache();
+        Deadline deadline(deadlineMs > 0 ? deadlineMs : limits.deadlineMs);
         QString current = url;
         for (long hop = 0;; ++hop) {
             const std::optional<HttpCacheEntry> cached
@@ -569,7 +605,7 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
             t.cachedAnswer = cached.has_value();
             const qsizetype start = buffer.size();
             QString location;
-            const Outcome outcome = exchange(current, t, reload, cached, location, session);
+            const Outcome outcome = exchange(current, t, reload, cached, location, session, deadline);
             if (outcome == Outcome::Failed)
                 return fail(t.failure);
             if (outcome == Outcome::Redirect) {
@@ -598,10 +634,10 @@ bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, 
 }
 
 bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
-                QObject *notify, qint64 maxBytes, QString *failure)
+                QObject *notify, qint64 maxBytes, QString *failure, long deadlineMs)
 {
     buffer.clear();
-    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes, failure);
+    return FetchUrl(session, url, buffer, true, reload, notify, maxBytes, failure, deadlineMs);
 }
 
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify)

@@ -14,6 +14,12 @@ namespace tavrin {
 constexpr qint64 kMaxDocumentBytes = 32LL * 1024 * 1024;
 // Largest body the installer download may have.
 constexpr qint64 kMaxInstallerBytes = 512LL * 1024 * 1024;
+// Longest a document or an image download may take, redirects included: a server that trickles bytes
+// just fast enough for the low-speed rule must not hold a worker for ever.
+constexpr long kDocumentDeadlineMs = 120L * 1000;
+// The installer is a thousand times larger and slow lines need long for it; the low-speed rule still ends
+// it as soon as progress stops, so this only bounds a download that keeps advancing.
+constexpr long kInstallerDeadlineMs = 30L * 60 * 1000;
 
 // User name and password for an authenticating proxy.
 struct ProxyCredentials {
@@ -39,6 +45,8 @@ struct FetchLimits {
     long lowSpeedBytesPerSecond = 32;
     long lowSpeedSeconds = 30;
     long maxRedirects = 10;
+    // Every download ends within this many milliseconds unless the caller gives its own limit.
+    long deadlineMs = kDocumentDeadlineMs;
 };
 
 // Bytes that crossed the wire through a session, as libcurl counts them.
@@ -100,11 +108,16 @@ private:
 // at most 8192 bytes to notify (nothing when null). Without reload the request is conditional
 // against the on-disk HTTP cache; with reload the cache is bypassed. A body larger than maxBytes fails.
 // On failure, when failure is given, it says why (an HTTP status, libcurl's error text, the size cap ...).
+// The whole download ends within deadlineMs (0: the session's limits().deadlineMs); time spent asking the
+// user for proxy credentials does not count.
 bool FetchUrl(InternetSession &session, const QString &url, QByteArray &buffer, bool binary, bool reload,
-              QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr);
-// Empties buffer, then FetchUrl in binary mode.
+              QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr,
+              long deadlineMs = 0);
+// Empties buffer, then FetchUrl in binary mode. The installer passes kMaxInstallerBytes and
+// kInstallerDeadlineMs, with notify receiving the progress.
 bool FetchBytes(InternetSession &session, const QString &url, QByteArray &buffer, bool reload,
-                QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr);
+                QObject *notify, qint64 maxBytes = kMaxDocumentBytes, QString *failure = nullptr,
+                long deadlineMs = 0);
 // The body up to its first NUL byte; empty on failure.
 QByteArray FetchText(InternetSession &session, const QString &url, bool reload, QObject *notify);
 // The body, gzip-decompressed when it is a gzip file; empty on failure.

@@ -17,7 +17,7 @@ public:
     enum class Result {
         Acquired, // this is the only copy
         HeldElsewhere, // another copy holds the lock
-        Unavailable, // the file could not be opened: go on as the only copy
+        Unavailable, // the file could not be created, opened or locked: the program cannot tell
     };
     Result acquire(const QString &path);
     bool held() const { return m_fd >= 0; }

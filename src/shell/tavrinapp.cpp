@@ -16,6 +16,7 @@
 #include "net/httpclient.h"
 #include "news/newsstore.h"
 #include "settings/settings.h"
+#include "settings/settingsdebris.h"
 #include "shell/engineversion.h"
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
@@ -103,14 +104,25 @@ void CTavrinApp::ReleaseSingleInstance()
 
 CTavrinApp::StartResult CTavrinApp::InitInstance()
 {
-    // Another copy runs: end without a word and without touching the other copy's state.
-    if (m_singleInstance.acquire(SingleInstanceLockPath()) == SingleInstanceLock::Result::HeldElsewhere)
+    // Another copy runs: end without a word and without touching the other copy's state. A lock that
+    // cannot be taken at all is said, not run past: two copies would share one store and one folder.
+    const QString lockPath = SingleInstanceLockPath();
+    switch (m_singleInstance.acquire(lockPath)) {
+    case SingleInstanceLock::Result::Acquired:
+        break;
+    case SingleInstanceLock::Result::HeldElsewhere:
         return StartResult::OtherCopyRuns;
+    case SingleInstanceLock::Result::Unavailable:
+        qCWarning(lcShell) << "the single-instance lock cannot be taken:" << lockPath;
+        showError(TextId::FatalError);
+        return StartResult::FatalError;
+    }
     // Taken over only now, so a second copy that ends at once never gives the sound back under the first.
     m_savedSound = TakeOverNavigationSound();
     m_soundTaken = true;
 
     DeleteTempFiles();
+    SweepSettingsDebris();
 
     try {
         m_session = std::make_unique<InternetSession>();

@@ -148,7 +148,7 @@ TEST(TavrinProcess, SecondCopyExitsSilentlyAndTermEndsTheFirstInOrder)
     EXPECT_TRUE(other.acquire(SingleInstanceLockPath()) == HeldElsewhere && !other.held());
     lock.release();
     EXPECT_EQ(other.acquire(SingleInstanceLockPath()), Acquired);
-    EXPECT_EQ(lock.acquire(u"/nonexistent-folder/lock"_s), Unavailable) << "the program goes on alone";
+    EXPECT_EQ(lock.acquire(u"/nonexistent-folder/lock"_s), Unavailable) << "the start says so";
 }
 
 } // namespace

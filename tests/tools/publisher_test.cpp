@@ -172,6 +172,8 @@ TEST_F(PublisherTest, EachMisbehaviourHasItsEffectUntilUndone)
         { "delay?path=/monitor.txt&ms=600000", "/monitor.txt", -1, "", "reset" },
         { "silent?path=/monitor.txt", "/monitor.txt", -1, "", "silent?path=/monitor.txt&on=0" },
         { "silent?path=*", "/urgente.html", -1, "", "reset" },
+        { "trickle?path=/monitor.txt&bps=1&endless=1", "/monitor.txt", -1, "OK",
+          "reset" }, // the rest at once
         { "proxy_auth?user=lector&password=clave", "/monitor.txt", 407, "", "proxy_auth" },
         { "broken_config?kind=invalid", "/clientconfig.xml", 200, "", "broken_config?kind=off" },
         { "urgent?text=", "/urgente.html", 200, "<body></body>", "reset" }, // the client hides the strip

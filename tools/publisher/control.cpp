@@ -66,9 +66,10 @@ std::string Describe(const ControlSettings &settings)
         + "\nurgent=" + (settings.urgentText ? "\"" + *settings.urgentText + "\"" : std::string("auto"))
         + "\nversion=" + settings.offeredVersion + "\n";
     for (const auto &[path, rule] : settings.rules) {
-        text += "rule " + path + " status=" + std::to_string(rule.status)
-            + " delay_ms=" + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent)
-            + " corrupt=" + std::to_string(rule.corrupt) + "\n";
+        text += "rule " + path + " status=" + std::to_string(rule.status) + " delay_ms="
+            + std::to_string(rule.delayMs) + " silent=" + std::to_string(rule.silent) + " corrupt="
+            + std::to_string(rule.corrupt) + " trickle_bps=" + std::to_string(rule.trickleBytesPerSecond)
+            + " endless=" + std::to_string(rule.trickleEndless) + "\n";
     }
     return text;
 }
@@ -100,7 +101,7 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
         });
         return Ok(std::string("offline=") + (on ? "1" : "0") + (all ? " all" : ""));
     }
-    if (name == "status" || name == "delay" || name == "silent" || name == "corrupt") {
+    if (name == "status" || name == "delay" || name == "silent" || name == "corrupt" || name == "trickle") {
         const std::optional<std::string> path = RulePath(params);
         if (!path)
             return Bad("path must be a site path starting with / (a trailing * matches by prefix), or *");
@@ -113,6 +114,10 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
             value = Number(params, "ms").value_or(0);
             if (*value < 0 || *value > 600000)
                 return Bad("ms must be 0 to 600000");
+        } else if (name == "trickle") {
+            value = Number(params, "bps").value_or(0);
+            if (*value < 0 || *value > 1000000)
+                return Bad("bps must be 0 to 1000000");
         }
         const bool on = Flag(params, "on", true);
         control.Update([&](ControlSettings &settings) {
@@ -123,9 +128,13 @@ Reply HandleControl(PublisherContext &context, const std::string &name, const Pa
                 rule.delayMs = *value;
             else if (name == "silent")
                 rule.silent = on;
-            else
+            else if (name == "trickle") {
+                rule.trickleBytesPerSecond = *value;
+                rule.trickleEndless = *value > 0 && Flag(params, "endless", false);
+            } else
                 rule.corrupt = on;
-            if (rule.status == 0 && rule.delayMs == 0 && !rule.silent && !rule.corrupt)
+            if (rule.status == 0 && rule.delayMs == 0 && !rule.silent && !rule.corrupt
+                && rule.trickleBytesPerSecond == 0)
                 settings.rules.erase(*path);
         });
         return Ok(name + " " + *path);

@@ -19,6 +19,8 @@ struct PathRule {
     int delayMs = 0; // wait this long before answering
     bool silent = false; // never answer while the path stays silent
     bool corrupt = false; // the body's last byte is changed (a checksum no longer matches)
+    int trickleBytesPerSecond = 0; // the body goes out this slowly, chunked; 0 for at once
+    bool trickleEndless = false; // and spaces follow it, as slowly, for ever
 };
 
 struct ControlSettings {

@@ -8,6 +8,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace tavrin::publisher {
@@ -55,6 +56,33 @@ void Write(const Reply &reply, httplib::Response &response)
     if (reply.status == 304 || reply.status == 204)
         return;
     response.set_content(reply.body, reply.contentType);
+}
+
+// Sends the body a few bytes at a time, chunked, as a slow or hostile network would; an endless one sends
+// spaces after it for ever. A reset or the server's end sends the rest at once and ends the body.
+void Trickle(const Reply &reply, const PathRule &rule, ControlState &control, httplib::Response &response)
+{
+    const int rate = rule.trickleBytesPerSecond;
+    const std::size_t perTick = static_cast<std::size_t>(std::max(1, rate / 10));
+    const std::chrono::milliseconds tick(1000 * static_cast<long long>(perTick) / rate);
+    auto provider = [body = reply.body, perTick, tick, endless = rule.trickleEndless, &control,
+                     hurried = false](std::size_t offset, httplib::DataSink &sink) mutable {
+        const std::size_t left = offset < body.size() ? body.size() - offset : 0;
+        if (left == 0 && (hurried || !endless)) {
+            sink.done();
+            return true;
+        }
+        const std::string padding(left == 0 ? perTick : 0, ' ');
+        const bool sent = left == 0
+            ? sink.write(padding.data(), padding.size())
+            : sink.write(body.data() + offset, hurried ? left : std::min(perTick, left));
+        if (!sent)
+            return false;
+        hurried = hurried || !control.Delay(tick);
+        return true;
+    };
+    response.body.clear();
+    response.set_chunked_content_provider(reply.contentType, std::move(provider));
 }
 
 std::size_t HeaderBytes(const httplib::Response &response)
@@ -119,9 +147,13 @@ PublisherServer::PublisherServer()
             reply = HandleSite(*m_context.load(), path, RawQuery(request.target), now);
         if (rule.corrupt && !reply.body.empty())
             reply.body.back() = static_cast<char>(reply.body.back() ^ 0x01);
+        // Padding after a gzip member would spoil it: an endless body goes uncompressed.
         FinishReply(reply, request.get_header_value("If-None-Match"),
-                    request.get_header_value("If-Modified-Since"), gzip);
+                    request.get_header_value("If-Modified-Since"), gzip && !rule.trickleEndless);
         Write(reply, response);
+        if (rule.trickleBytesPerSecond > 0 && !reply.body.empty() && reply.status != 304
+            && reply.status != 204)
+            Trickle(reply, rule, m_context.load()->control, response);
     };
     m_server->Get(".*", handler);
     m_server->Post(".*", handler);
