@@ -48,7 +48,8 @@ void UpdateDownload::run(const UpdateJob &job)
         QString failure;
         // No limit on the attempts: the user leaves with Cancel, which ends the program.
         while (!m_cancelled
-               && !FetchBytes(*job.http, job.url, bytes, false, this, kMaxInstallerBytes, &failure)) {
+               && !FetchBytes(*job.http, job.url, bytes, false, this, kMaxInstallerBytes, &failure,
+                              kInstallerDeadlineMs)) {
             qCInfo(lcUi) << "installer download failed, trying again:" << failure;
             m_wake.wait(WaitMs(*job.clock, kUpdateRetryMs));
         }
