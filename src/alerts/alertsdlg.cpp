@@ -5,6 +5,7 @@
 #include "base/appmessage.h"
 #include "base/appstate.h"
 #include "base/version.h"
+#include "browser/proxyauth.h"
 #include "compose/commandurl.h"
 #include "compose/htmltemplate.h"
 #include "config/alertsseconds.h"
@@ -64,6 +65,7 @@ CAlertsDlg::CAlertsDlg(const AppServices &services, QObject *notify)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(AppName());
     m_pane = new CWebBrowser2(QStringLiteral("alerts"), PaneFlags { true, true }, this);
+    AnswerProxyAuthentication(m_pane->page(), m_services.core.http);
     m_pane->setGeometry(QRect(QPoint(0, 0), kLayoutSize));
     resize(kLayoutSize);
     m_pane->setNavigationFilter(

@@ -4,6 +4,7 @@
 #include "base/appmessage.h"
 #include "base/files.h"
 #include "base/version.h"
+#include "browser/proxyauth.h"
 #include "config/liveconfig.h"
 #include "config/texts.h"
 #include "engine/connectionchecker.h"
@@ -96,6 +97,7 @@ CTavrinDlg::~CTavrinDlg()
 CWebBrowser2 *CTavrinDlg::createPane(const QString &name, PaneFlags flags)
 {
     auto *pane = new CWebBrowser2(name, flags, this);
+    AnswerProxyAuthentication(pane->page(), m_services.core.http);
     pane->setNavigationFilter([this](CWebBrowser2 *source, const NavigationRequest &request) {
         return BeforeNavigate2(source, request);
     });

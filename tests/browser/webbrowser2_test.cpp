@@ -1,8 +1,11 @@
 // The web pane against the real engine: navigation filter, completion and error events, measurements.
 #include "browser/engineprocesses.h"
+#include "browser/proxyauth.h"
 #include "browser/webprofile.h"
+#include "net/httpclient.h"
 #include "support/webpane.h"
 
+#include <QNetworkProxy>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -141,6 +144,53 @@ TEST_F(PaneTest, PanesOfDifferentSitesShareOneRendererAndTheUsersOwnLimitStays)
     EXPECT_EQ(other.page()->renderProcessPid(), pane->page()->renderProcessPid());
     EXPECT_EQ(WithProcessModel(" --disable-gpu "), "--disable-gpu --renderer-process-limit=1");
     EXPECT_EQ(WithProcessModel("--renderer-process-limit=3"), "--renderer-process-limit=3");
+}
+
+} // namespace
+} // namespace tavrin::test
+
+namespace tavrin::test {
+namespace {
+
+// Answers the proxy prompt from a list and counts the questions.
+struct ListedAnswers : ProxyCredentialsProvider {
+    std::optional<ProxyCredentials> askProxyCredentials(const QString &, const QString &) override
+    {
+        ++asked;
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
+    }
+    QList<ProxyCredentials> answers;
+    int asked = 0;
+};
+
+TEST_F(PaneTest, BehindAPasswordProxyPanesAskOnceAndShareTheDownloadsCredentials)
+{
+    InternetSession session;
+    ListedAnswers prompt;
+    session.setCredentialsProvider(&prompt);
+    AnswerProxyAuthentication(pane->page(), session);
+    server.requireProxyAuth("ana", "s3creta");
+    servePage(server, "/p", "<title>por el proxy</title>");
+    QNetworkProxy::setApplicationProxy({ QNetworkProxy::HttpProxy, u"127.0.0.1"_s, quint16(server.port()) });
+    // From another page each time, so the engine asks the proxy again; true when the page came through.
+    const auto load = [&] {
+        EXPECT_TRUE(completes([&] { pane->Navigate(u"about:blank"_s); }));
+        const qsizetype ended = completed.size() + failed.size();
+        pane->Navigate(u"http://news.example/p"_s);
+        return wait([&] { return completed.size() + failed.size() > ended; })
+            && pane->title() == u"por el proxy"_s;
+    };
+    // Declined: the load fails, with no second question.
+    EXPECT_FALSE(load());
+    EXPECT_EQ(prompt.asked, 1);
+    // Asked until the proxy takes the answer, which is remembered: later loads and the downloads use it.
+    prompt.answers = { { u"ana"_s, u"mala"_s }, { u"ana"_s, u"s3creta"_s } };
+    EXPECT_TRUE(load());
+    EXPECT_EQ(prompt.asked, 3);
+    EXPECT_EQ(session.rememberedProxyCredentials(), (ProxyCredentials { u"ana"_s, u"s3creta"_s }));
+    EXPECT_TRUE(load());
+    EXPECT_EQ(prompt.asked, 3);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
 }
 
 } // namespace
