@@ -6,7 +6,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config ccache
  qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev libxkbcommon-dev
  libcurl4-openssl-dev libxml2-dev zlib1g-dev libcpp-httplib-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- xvfb xauth x11-utils imagemagick curl trayer xdotool"
+ xvfb xauth x11-utils imagemagick curl trayer xdotool python3 libxml2-utils"
 
 missing=""
 for p in $PACKAGES; do
