@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <set>
+#include <unordered_set>
 
 namespace tavrin {
 
@@ -48,7 +49,9 @@ public:
 private:
     const Clock &m_clock;
     mutable std::mutex m_mutex;
-    std::set<QString> m_seen;
+    // Hashed: every item of every document is looked up here, and an ordered set of many thousand ids
+    // made that lookup the largest cost of reading a document.
+    std::unordered_set<QString> m_seen;
     NewsSet m_pending;
     std::set<QString> m_justRegistered;
 };
