@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config ccache
  libgl-dev libxkbcommon-dev
  libcurl4-openssl-dev libxml2-dev zlib1g-dev libcpp-httplib-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- xvfb xauth x11-utils imagemagick curl trayer xdotool"
+ xvfb xauth x11-utils imagemagick curl trayer xdotool python3 libxml2-utils"
 
 missing=""
 for p in $PACKAGES; do

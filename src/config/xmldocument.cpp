@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QUtf8StringView>
+#include <QVarLengthArray>
 
 #include <libxml/entities.h>
 #include <libxml/parser.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <optional>
 
 namespace tavrin {
 
@@ -49,8 +51,8 @@ void initLibxml()
 }
 
 // No network, no entity substitution, no DTD loading or validation, no size lifting; errors are
-// results, not console output.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// results, not console output. Short texts are kept inside their nodes (the tree is only read).
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
 
 xmlNodePtr asNode(const XmlElement &e)
 {
@@ -83,6 +85,55 @@ QByteArray qualifiedName(const xmlChar *name, xmlNsPtr ns)
     }
     result += chars(name);
     return result;
+}
+
+// A name asked for, as UTF-8 bytes; names are short, so this stays off the heap.
+using NameBytes = QVarLengthArray<char, 64>;
+
+NameBytes utf8Name(const QString &name)
+{
+    NameBytes bytes;
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x80) {
+            const QByteArray utf8 = name.toUtf8();
+            bytes.clear();
+            bytes.append(utf8.constData(), utf8.size());
+            return bytes;
+        }
+        bytes.append(static_cast<char>(c.unicode()));
+    }
+    return bytes;
+}
+
+// True when the qualified name as written ("prefix:local" or "local") is `wanted`; compared in place,
+// since lookups run for every element of every news document.
+bool hasName(const xmlChar *name, xmlNsPtr ns, const NameBytes &wanted)
+{
+    const char *rest = wanted.constData();
+    qsizetype left = wanted.size();
+    if (ns && ns->prefix) {
+        const auto prefixLength = static_cast<qsizetype>(std::strlen(chars(ns->prefix)));
+        if (left <= prefixLength || std::memcmp(rest, ns->prefix, size_t(prefixLength)) != 0
+            || rest[prefixLength] != ':')
+            return false;
+        rest += prefixLength + 1;
+        left -= prefixLength + 1;
+    }
+    return std::strlen(chars(name)) == size_t(left) && std::memcmp(rest, name, size_t(left)) == 0;
+}
+
+// The text of a node list that is one text or CDATA node, read without a buffer; nullopt for any other
+// list. The usual element holds exactly that, so most reads take this way.
+std::optional<QString> singleText(xmlNodePtr first, bool skipBlankText)
+{
+    if (!first || first->next)
+        return std::nullopt;
+    if (first->type == XML_TEXT_NODE)
+        return skipBlankText && isBlank(first->content) ? QString()
+                                                        : QString::fromUtf8(chars(first->content));
+    if (first->type == XML_CDATA_SECTION_NODE)
+        return QString::fromUtf8(chars(first->content));
+    return std::nullopt;
 }
 
 // Whitespace-only text between elements is indentation, not content.
@@ -252,7 +303,15 @@ QString TagName(const XmlElement &e)
     xmlNodePtr n = asNode(e);
     if (!n)
         return QString();
+    if (!n->ns || !n->ns->prefix)
+        return QString::fromUtf8(chars(n->name));
     return QString::fromUtf8(qualifiedName(n->name, n->ns));
+}
+
+bool HasTagName(const XmlElement &e, const QString &name)
+{
+    xmlNodePtr n = asNode(e);
+    return n && hasName(n->name, n->ns, utf8Name(name));
 }
 
 QString Attribute(const XmlElement &e, const QString &name)
@@ -260,10 +319,12 @@ QString Attribute(const XmlElement &e, const QString &name)
     xmlNodePtr n = asNode(e);
     if (!n)
         return QString();
-    const QByteArray wanted = name.toUtf8();
+    const NameBytes wanted = utf8Name(name);
     for (xmlAttrPtr a = n->properties; a; a = a->next) {
-        if (qualifiedName(a->name, a->ns) != wanted)
+        if (!hasName(a->name, a->ns, wanted))
             continue;
+        if (std::optional<QString> single = singleText(a->children, false))
+            return *std::move(single);
         TextCollector collector;
         collector.skipBlankText = false; // blanks in an attribute value are its value
         collector.collectList(a->children, 0);
@@ -277,6 +338,10 @@ QString Text(const XmlElement &e)
     xmlNodePtr n = asNode(e);
     if (!n)
         return QString();
+    if (n->type == XML_ELEMENT_NODE) {
+        if (std::optional<QString> single = singleText(n->children, true))
+            return *std::move(single);
+    }
     TextCollector collector;
     collector.collectNode(n, 0);
     return QString::fromUtf8(collector.out);
@@ -297,9 +362,9 @@ XmlElement FirstChild(const XmlElement &e, const QString &name)
     xmlNodePtr n = asNode(e);
     if (!n)
         return XmlElement();
-    const QByteArray wanted = name.toUtf8();
+    const NameBytes wanted = utf8Name(name);
     for (xmlNodePtr c = n->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE && qualifiedName(c->name, c->ns) == wanted)
+        if (c->type == XML_ELEMENT_NODE && hasName(c->name, c->ns, wanted))
             return XmlElement(e.document(), c);
     }
     return XmlElement();

@@ -41,6 +41,8 @@ bool LoadXmlText(const QByteArray &text, XmlElement &root, QString *error = null
 
 // Element name; "" for null.
 QString TagName(const XmlElement &e);
+// True when the element's name is `name` (false for null); cheaper than comparing TagName.
+bool HasTagName(const XmlElement &e, const QString &name);
 // The attribute's value if present, else "".
 QString Attribute(const XmlElement &e, const QString &name);
 // All descendant text, CDATA included.

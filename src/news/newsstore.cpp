@@ -34,10 +34,14 @@ void NewsStore::addRecord(const NewsRecord &record, bool quiet)
 void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionKey, bool quiet,
                               const RecordVisitor &visit)
 {
-    if (TagName(element) != QLatin1String("news"))
+    if (!HasTagName(element, QStringLiteral("news")))
         return;
     NewsRecord record;
     record.id = TokenAttribute(element, QStringLiteral("id"));
+    // Storing an item seen before changes nothing: unless every record is watched, the rest of it is not
+    // read.
+    if (!visit && isSeen(record.id))
+        return;
     record.section_key = sectionKey;
     record.title = Text(FirstChild(element, QStringLiteral("title")));
     record.url = TokenText(FirstChild(element, QStringLiteral("url")));
@@ -68,7 +72,7 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
     for (const XmlElement &section : Children(root)) {
         if (section.isNull())
             return true;
-        if (TagName(section) != QLatin1String("section"))
+        if (!HasTagName(section, QStringLiteral("section")))
             return fail(
                 QStringLiteral("<sections_news> holds <%1>, not only <section>").arg(TagName(section)));
         const QString sectionId = TokenAttribute(section, QStringLiteral("id"));
@@ -77,10 +81,9 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
         for (const XmlElement &child : Children(section)) {
             if (child.isNull())
                 break;
-            const QString name = TagName(child);
-            if (name == QLatin1String("news")) {
+            if (HasTagName(child, QStringLiteral("news"))) {
                 parseNewsItem(child, sectionId, false, visit);
-            } else if (name == QLatin1String("subsection")) {
+            } else if (HasTagName(child, QStringLiteral("subsection"))) {
                 const QString key
                     = sectionId + QLatin1Char('_') + TokenAttribute(child, QStringLiteral("id"));
                 // The first document of a feed registered in this run only teaches which items exist.
@@ -94,7 +97,7 @@ bool NewsStore::parseSectionsNews(const QByteArray &text, const RecordVisitor &v
                     forgetJustRegistered(key);
             } else {
                 return fail(QStringLiteral("section \"%1\" holds <%2>, not only <news> and <subsection>")
-                                .arg(sectionId, name));
+                                .arg(sectionId, TagName(child)));
             }
         }
     }

@@ -5,16 +5,24 @@
 #include "news/newsset.h"
 
 #include <QByteArray>
+#include <QHashFunctions>
 #include <QString>
 
 #include <functional>
 #include <mutex>
 #include <set>
+#include <unordered_set>
 
 namespace tavrin {
 
 class Clock;
 class XmlElement;
+
+// The hash of a seen id. Not noexcept on purpose: libstdc++ then keeps each hash beside its id, so growing
+// the table and walking a bucket never read the ids' text again.
+struct SeenIdHash {
+    std::size_t operator()(const QString &id) const { return qHash(id); }
+};
 
 class NewsStore {
 public:
@@ -48,7 +56,9 @@ public:
 private:
     const Clock &m_clock;
     mutable std::mutex m_mutex;
-    std::set<QString> m_seen;
+    // Hashed: every item of every document is looked up here, and an ordered set of many thousand ids
+    // made that lookup the largest cost of reading a document.
+    std::unordered_set<QString, SeenIdHash> m_seen;
     NewsSet m_pending;
     std::set<QString> m_justRegistered;
 };

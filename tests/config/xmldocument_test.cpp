@@ -60,7 +60,7 @@ TEST(XmlDocument, LookupsByNameAsWrittenOnHandlesThatOutliveTheRoot)
     {
         XmlElement root;
         ASSERT_TRUE(LoadXmlText("<r xmlns:m='u' m:lang='es'><Item id='up'/><item id='first'>2<c>3</c></item>"
-                                "<item/><m:item id='ns'/></r>",
+                                "<item/><m:item id='ns'/><m:\xC3\xB1u/></r>",
                                 root));
         QStringList ids; // names as written: case-sensitive, prefix included
         for (const char *name : { "item", "Item", "ITEM", "m:item", "" })
@@ -68,9 +68,15 @@ TEST(XmlDocument, LookupsByNameAsWrittenOnHandlesThatOutliveTheRoot)
         EXPECT_EQ(ids, (QStringList { "first", "up", "", "ns", "" }));
         EXPECT_EQ(Attribute(root, u"m:lang"_s) + Attribute(root, u"lang"_s), u"es"_s);
         first = FirstChild(root, u"item"_s);
+        for (const XmlElement &child : Children(root)) { // the same names, asked without reading them
+            for (const QString &name :
+                 { u"item"_s, u"Item"_s, u"m:item"_s, u"m:"_s, u"m:\u00f1u"_s, u"\u00f1u"_s })
+                EXPECT_EQ(HasTagName(child, name), TagName(child) == name) << TagName(child).toStdString();
+        }
     }
     EXPECT_EQ(TagName(first) + Text(first), u"item23"_s); // all descendant text
     EXPECT_EQ(TagName(XmlElement()) + Text(XmlElement()), QString());
+    EXPECT_FALSE(HasTagName(XmlElement(), QString()));
 }
 
 TEST(XmlDocument, HostileDocumentsReadNoResourceAndMalformedOnesFail)

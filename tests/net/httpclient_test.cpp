@@ -118,6 +118,10 @@ TEST_F(HttpClientTest, TheCacheAnswersUnchangedDocumentsReloadBypassesItAndDamag
         expectProgress(receiver, status == 304, 1); // length known from the cache, not the gzip wire
         EXPECT_EQ(server.statuses("/doc").back(), status);
         EXPECT_EQ(server.lastHeader("/doc", "Cache-Control"), reload ? "no-cache" : "");
+        // A poll carries only what the server acts on: the entity tag, not the date nor "Accept: */*".
+        EXPECT_EQ(server.lastHeader("/doc", "If-None-Match").empty(),
+                  reload || (status == 200 && body == "a"));
+        EXPECT_EQ(server.lastHeader("/doc", "If-Modified-Since") + server.lastHeader("/doc", "Accept"), "");
     }
 
     const QString path = HttpCache::folder() + QDir(HttpCache::folder()).entryList(QDir::Files).value(0);
@@ -129,6 +133,16 @@ TEST_F(HttpClientTest, TheCacheAnswersUnchangedDocumentsReloadBypassesItAndDamag
     }
     EXPECT_FALSE(HttpCache::store(url("/doc"), HttpCacheEntry { "", "", "no validator" }));
     EXPECT_TRUE(HttpCache::folder().startsWith(qEnvironmentVariable("XDG_CACHE_HOME")));
+    // A document dated but without an entity tag is validated by its date.
+    server.route("/dated", [](const httplib::Request &request, httplib::Response &response) {
+        const std::string date = "Tue, 14 Nov 2023 22:13:20 GMT";
+        response.set_header("Last-Modified", date);
+        response.status = request.get_header_value("If-Modified-Since") == date ? 304 : 200;
+        response.body = response.status == 200 ? "d" : "";
+    });
+    for (int poll = 0; poll < 2; ++poll)
+        EXPECT_EQ(FetchText(session, url("/dated"), false, nullptr), "d");
+    EXPECT_EQ(server.statuses("/dated"), (std::vector<int> { 200, 304 }));
 }
 
 // Answers proxy prompts with Ana's passwords in order; an empty one, or none left, declines.

@@ -59,5 +59,30 @@ TEST_F(NewsDateTest, ReadsAndShowsLocalTimeOrFallsBackToNow)
         EXPECT_EQ(parse(text), kNow) << text;
 }
 
+// Every quarter of an hour and a few minutes over two years reads as mktime reads it, in zones whose
+// offset changes by an hour, by half an hour, or never.
+TEST_F(NewsDateTest, ReadsEveryTimeOfTheYearAsTheCLibraryDoes)
+{
+    for (const char *zone : { "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0",
+                              "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "UTC0" }) {
+        SCOPED_TRACE(zone);
+        setZone(zone);
+        int mismatches = 0;
+        for (std::int64_t step = 0; step < 2 * 366 * 24 * 4; ++step) {
+            const std::time_t at = 1704067200 + step * (15 * 60 + 7);
+            std::tm wall {};
+            ASSERT_TRUE(localtime_r(&at, &wall));
+            const QString text
+                = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", wall.tm_year + 1900, wall.tm_mon + 1,
+                                    wall.tm_mday, wall.tm_hour, wall.tm_min, wall.tm_sec);
+            std::tm request = wall;
+            request.tm_isdst = -1;
+            const std::int64_t expected = std::mktime(&request);
+            mismatches += ParseNewsDate(text, kNow) != expected;
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+}
+
 } // namespace
 } // namespace tavrin

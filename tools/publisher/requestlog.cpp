@@ -24,7 +24,7 @@ std::string RequestLog::Line(const LogEntry &entry)
     std::strftime(clock, sizeof clock, "%H:%M:%S", &parts);
     return std::string(clock) + " " + entry.method + " " + entry.target + " " + std::to_string(entry.status)
         + " headers=" + std::to_string(entry.headerBytes) + " body=" + std::to_string(entry.bodyBytes)
-        + (entry.gzip ? " gzip" : "");
+        + (entry.gzip ? " gzip" : "") + " request=" + std::to_string(entry.requestBytes);
 }
 
 void RequestLog::Add(const LogEntry &entry)

@@ -14,6 +14,7 @@ struct LogEntry {
     std::string method;
     std::string target;
     int status = 0;
+    std::size_t requestBytes = 0; // request line and headers, as received
     std::size_t headerBytes = 0; // status line and headers, as written
     std::size_t bodyBytes = 0; // body as sent (compressed when gzip)
     bool gzip = false;
@@ -33,7 +34,7 @@ public:
     std::string Text() const;
     void Clear();
 
-    // "HH:MM:SS GET /path 200 headers=N body=N [gzip]"
+    // "HH:MM:SS GET /path 200 headers=N body=N [gzip] request=N"
     static std::string Line(const LogEntry &entry);
     static constexpr std::size_t kKept = 20000;
 

@@ -94,6 +94,18 @@ std::size_t HeaderBytes(const httplib::Response &response)
     return bytes;
 }
 
+// The request as the client wrote it: request line, headers and the blank line. The server library adds
+// the connection's addresses to the headers it hands over; those never crossed the wire.
+std::size_t RequestBytes(const httplib::Request &request)
+{
+    std::size_t bytes = request.method.size() + request.target.size() + request.version.size() + 4 + 2;
+    for (const auto &[name, value] : request.headers) {
+        if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" && name != "LOCAL_PORT")
+            bytes += name.size() + value.size() + 4;
+    }
+    return bytes;
+}
+
 } // namespace
 
 PublisherServer::PublisherServer()
@@ -166,6 +178,7 @@ PublisherServer::PublisherServer()
         entry.method = request.method;
         entry.target = request.target;
         entry.status = response.status;
+        entry.requestBytes = RequestBytes(request);
         entry.headerBytes = HeaderBytes(response);
         entry.bodyBytes = request.method == "HEAD" ? 0 : response.body.size();
         entry.gzip = response.get_header_value("Content-Encoding") == "gzip";
