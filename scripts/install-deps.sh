@@ -1,12 +1,14 @@
 #!/bin/sh
-# Installs the Debian packages Tavrin needs to build, test and run. Safe to run again.
+# Installs the Debian packages Tavrin needs to build, test and run (clang and its runtime libraries,
+# libFuzzer among them, for the fuzz targets). Safe to run again.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config ccache
  qt6-base-dev qt6-webengine-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev libxkbcommon-dev
  libcurl4-openssl-dev libxml2-dev zlib1g-dev libcpp-httplib-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- xvfb xauth x11-utils imagemagick curl trayer xdotool"
+ xvfb xauth x11-utils imagemagick curl trayer xdotool
+ clang libclang-rt-dev"
 
 missing=""
 for p in $PACKAGES; do
