@@ -72,7 +72,7 @@ TEST(CacheImages, KeepsOnlyTheConfiguredImagesWithinTheCap)
     InternetSession session;
     ClientConfig config;
     for (const char *id : { "a", "b", "c" }) { // nine bytes each
-        server.serve(std::string("/") + id + ".gif", std::string("image ") + id + "..");
+        server.serve(std::string("/") + id + ".gif", std::string("image ") + id + "..", 200, "image/gif");
         const ConfigImage image { id, BufferCrc32("image " + QByteArray(id) + ".."),
                                   server.url(std::string("/") + id + ".gif") };
         config.images.insert_or_assign(image.id, image);
@@ -80,8 +80,9 @@ TEST(CacheImages, KeepsOnlyTheConfiguredImagesWithinTheCap)
     const QString a = ImagePath(config.images["a"]), c = ImagePath(config.images["c"]);
     const QString folder = QFileInfo(a).path() + '/', outside = DataFolder() + "keep.gif";
     // Earlier configurations' images and a link go; what lies outside the image folder stays.
-    ASSERT_TRUE(test::writeFile(folder + "old.gif", "old") && test::writeFile(folder + ".x.part", "x")
-                && test::writeFile(outside, "mine") && QFile::link(outside, folder + "link.gif"));
+    ASSERT_TRUE(QDir().mkpath(folder) && test::writeFile(folder + "old.gif", "old")
+                && test::writeFile(folder + ".x.part", "x") && test::writeFile(outside, "mine")
+                && QFile::link(outside, folder + "link.gif"));
     // The cap, whether caching succeeds, and whether the last image was stored; a download is cut at the
     // bytes left, the first images stay.
     const std::tuple<qint64, bool, bool> cases[]
