@@ -24,7 +24,7 @@ public:
     using RecordVisitor = std::function<void(const NewsRecord &)>;
 
     // Ids remembered across rounds: a real publisher lists a few hundred items at a time, so this is
-    // reached only by feeds that invent ids (about 2 MB of memory at this count).
+    // reached only by feeds that invent ids (about 2.5 MB of memory at this count).
     static constexpr qsizetype kMaxSeenIds = 20000;
 
     // The clock dates items whose date text cannot be read; it must outlive the store. Beyond maxSeenIds,
