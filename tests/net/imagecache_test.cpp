@@ -18,7 +18,6 @@ namespace tavrin {
 namespace {
 
 using test::readFile;
-using namespace Qt::StringLiterals;
 
 TEST(CacheImages, WalksInIdentifierOrderAndReplacesAnImageOnlyByAnIntactDownload)
 {
