@@ -82,8 +82,7 @@ TEST(CacheImages, KeepsOnlyTheConfiguredImagesWithinTheCap)
     ASSERT_TRUE(QDir().mkpath(folder) && test::writeFile(folder + "old.gif", "old")
                 && test::writeFile(folder + ".x.part", "x") && test::writeFile(outside, "mine")
                 && QFile::link(outside, folder + "link.gif"));
-    // The cap, whether caching succeeds, and whether the last image was stored; a download is cut at the
-    // bytes left, the first images stay.
+    // Cap, success, last image stored: a download is cut at the bytes left; the first images stay.
     const std::tuple<qint64, bool, bool> cases[]
         = { { 20, false, false }, { 26, false, false }, { 27, true, true } };
     for (const auto &[cap, ok, last] : cases) {
