@@ -42,6 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Every record read is seen, and nothing pending was never read.
     if (!complete || seen > visited || store.copyPendingAlerts().size() > seen)
         std::abort();
-    tavrin::ParseNewsDate(QString::fromUtf8(text.left(64)));
+    tavrin::ParseNewsDate(QString::fromUtf8(text.left(64)), clock.nowSeconds());
     return 0;
 }

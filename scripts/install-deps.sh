@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian packages Tavrin needs to build, test and run. Safe to run again.
+# Installs the Debian packages Tavrin needs to build, test and run (clang and its runtime libraries,
+# libFuzzer among them, for the fuzz targets). Safe to run again.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config ccache
@@ -7,7 +8,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config ccache
  libgl-dev libxkbcommon-dev
  libcurl4-openssl-dev libxml2-dev zlib1g-dev libcpp-httplib-dev
  libgtest-dev libgmock-dev libbenchmark-dev
- xvfb xauth x11-utils imagemagick curl trayer xdotool python3 libxml2-utils"
+ xvfb xauth x11-utils imagemagick curl trayer xdotool python3 libxml2-utils
+ clang libclang-rt-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,6 +1,7 @@
 // Composition of the main window's pane pages: the current section, the sections page, the news address.
 #include "compose/panecomposition.h"
 
+#include "compose/htmlescape.h"
 #include "compose/htmltemplate.h"
 #include "config/selection.h"
 
@@ -40,9 +41,11 @@ QString ComposeSectionsPage(const QString &headerHtml, const QList<SectionChoice
             continue;
         QString copy = page.GetBlock(i == current ? QStringLiteral("BLOCK_SELECTED_SECTION")
                                                   : QStringLiteral("BLOCK_SECTION"));
-        FillValue(copy, QStringLiteral("section_id"), section.id);
-        FillValue(copy, QStringLiteral("section_name"), section.name);
-        FillValue(copy, QStringLiteral("section_name_nbsp"), ToNbsp(section.name));
+        // Ids and names come from the configuration and, for user feeds, from other media: text only.
+        const QString name = EscapeHtml(section.name);
+        FillValue(copy, QStringLiteral("section_id"), EscapeHtml(section.id));
+        FillValue(copy, QStringLiteral("section_name"), name);
+        FillValue(copy, QStringLiteral("section_name_nbsp"), ToNbsp(name));
         list += copy;
     }
     page.SetValue(QStringLiteral("SECTIONS"), list);

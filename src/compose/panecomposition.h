@@ -25,6 +25,7 @@ int ValidCurrentSection(int currentIndex, const QList<SectionChoice> &sections);
 
 // The sections page: one BLOCK_SECTION copy per selected section but the current one, which gets
 // BLOCK_SELECTED_SECTION, in section order, as the SECTIONS list. `current` must be valid (or -1).
+// Ids and names are inserted escaped (EscapeHtml; the _nbsp form gets its &nbsp; after escaping).
 QString ComposeSectionsPage(const QString &headerHtml, const QList<SectionChoice> &sections, int current);
 
 // The news page address: "@SECTION@" becomes the section's identifier; "@SUBSECTIONS@" becomes the

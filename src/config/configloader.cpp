@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "config/xmldocument.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -115,8 +116,9 @@ QList<Border> readBorders(const XmlElement &borders)
 
 class Reader {
 public:
-    explicit Reader(QString *reason)
+    Reader(QString *reason, const ConfigLimits &limits)
         : m_reason(reason)
+        , m_limits(limits)
     {
     }
 
@@ -137,6 +139,8 @@ private:
     bool parseMainWindow(const XmlElement &root, ClientConfig &c);
 
     QString *m_reason;
+    const ConfigLimits &m_limits;
+    int m_subsections = 0;
 };
 
 bool Reader::parse(const XmlElement &root, ClientConfig &c)
@@ -171,9 +175,13 @@ bool Reader::parse(const XmlElement &root, ClientConfig &c)
 
 bool Reader::parseImages(const XmlElement &root, ClientConfig &c)
 {
+    int count = 0;
     for (const XmlElement &child : Children(FirstChild(root, QStringLiteral("images")))) {
         if (!isElement(child, QStringLiteral("image"))) {
             return fail(QStringLiteral("images: holds something other than an image element"));
+        }
+        if (++count > m_limits.images) {
+            return fail(QStringLiteral("images: more than %1 images").arg(m_limits.images));
         }
         ConfigImage image;
         image.id = TokenAttribute(child, QStringLiteral("id"));
@@ -204,6 +212,9 @@ bool Reader::parseSections(const XmlElement &root, ClientConfig &c)
         if (!isElement(node, QStringLiteral("section"))) {
             return fail(QStringLiteral("sections: holds something other than a section element"));
         }
+        if (c.sections.size() >= m_limits.sections) {
+            return fail(QStringLiteral("sections: more than %1 sections").arg(m_limits.sections));
+        }
         Section section;
         const QString sectionId = TokenAttribute(node, QStringLiteral("id"));
         for (const XmlElement &child : Children(node)) {
@@ -215,6 +226,10 @@ bool Reader::parseSections(const XmlElement &root, ClientConfig &c)
                 for (const XmlElement &item : Children(child)) {
                     if (!isElement(item, QStringLiteral("subsection"))) {
                         break;
+                    }
+                    if (++m_subsections > m_limits.subsections) {
+                        return fail(QStringLiteral("sections: more than %1 subsections in all")
+                                        .arg(m_limits.subsections));
                     }
                     Subsection subsection;
                     subsection.name = Attribute(item, QStringLiteral("name"));
@@ -374,7 +389,19 @@ bool Reader::validate(const ClientConfig &c)
     return true;
 }
 
-bool loadFrom(bool loaded, const XmlElement &root, ClientConfig &config, QString *reason)
+bool tooLarge(qint64 size, const ConfigLimits &limits, QString *reason)
+{
+    if (size <= limits.bytes) {
+        return false;
+    }
+    if (reason) {
+        *reason = QStringLiteral("the document is larger than %1 bytes").arg(limits.bytes);
+    }
+    return true;
+}
+
+bool loadFrom(bool loaded, const XmlElement &root, ClientConfig &config, QString *reason,
+              const ConfigLimits &limits)
 {
     if (!loaded) {
         if (reason) {
@@ -383,7 +410,7 @@ bool loadFrom(bool loaded, const XmlElement &root, ClientConfig &config, QString
         return false;
     }
     ClientConfig fresh;
-    Reader reader(reason);
+    Reader reader(reason, limits);
     if (!reader.parse(root, fresh) || !reader.validate(fresh)) {
         return false;
     }
@@ -400,24 +427,32 @@ int ParseDecimal(const QString &text)
     return ScanDecimal(text, pos, value) ? value : 0;
 }
 
-bool LoadConfigurationFile(const QString &path, ClientConfig &config, QString *reason)
+bool LoadConfigurationFile(const QString &path, ClientConfig &config, QString *reason,
+                           const ConfigLimits &limits)
 {
+    if (tooLarge(QFileInfo(path).size(), limits, reason)) {
+        return false;
+    }
     XmlElement root;
     QString error;
     const bool loaded = LoadXmlFile(path, root, &error);
     if (!loaded)
         qCDebug(lcConfig) << "configuration" << path << "not read:" << error;
-    return loadFrom(loaded, root, config, reason);
+    return loadFrom(loaded, root, config, reason, limits);
 }
 
-bool LoadConfigurationText(const QByteArray &text, ClientConfig &config, QString *reason)
+bool LoadConfigurationText(const QByteArray &text, ClientConfig &config, QString *reason,
+                           const ConfigLimits &limits)
 {
+    if (tooLarge(text.size(), limits, reason)) {
+        return false;
+    }
     XmlElement root;
     QString error;
     const bool loaded = LoadXmlText(text, root, &error);
     if (!loaded)
         qCDebug(lcConfig) << "configuration not read:" << error;
-    return loadFrom(loaded, root, config, reason);
+    return loadFrom(loaded, root, config, reason, limits);
 }
 
 } // namespace tavrin

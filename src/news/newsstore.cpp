@@ -5,6 +5,9 @@
 #include "config/xmldocument.h"
 #include "news/newsdate.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tavrin {
 namespace {
 
@@ -12,8 +15,9 @@ const QString kSubsectionPlaceholder = QStringLiteral("@SUBSECTION@");
 
 } // namespace
 
-NewsStore::NewsStore(const Clock &clock)
+NewsStore::NewsStore(const Clock &clock, qsizetype maxSeenIds)
     : m_clock(clock)
+    , m_maxSeenIds(maxSeenIds)
 {
 }
 
@@ -21,12 +25,38 @@ void NewsStore::clearPending()
 {
     std::lock_guard lock(m_mutex);
     m_pending.clear();
+    // A round that read nothing (the network was down) must not age the ids.
+    if (!m_readThisRound)
+        return;
+    forgetOldestSeen();
+    ++m_round;
+    m_readThisRound = false;
+}
+
+void NewsStore::forgetOldestSeen()
+{
+    const qsizetype excess = qsizetype(m_seen.size()) - m_maxSeenIds;
+    if (excess <= 0)
+        return;
+    // Only ids absent from the round that ended and the one before are candidates (a document that
+    // failed once does not lose its items); the least recently read go first.
+    std::vector<decltype(m_seen)::iterator> absent;
+    for (auto it = m_seen.begin(); it != m_seen.end(); ++it) {
+        if (it->second + 1 < m_round)
+            absent.push_back(it);
+    }
+    const auto forget = absent.begin() + std::min<qsizetype>(excess, std::ssize(absent));
+    std::nth_element(absent.begin(), forget, absent.end(),
+                     [](const auto &a, const auto &b) { return a->second < b->second; });
+    std::for_each(absent.begin(), forget, [this](const auto &it) { m_seen.erase(it); });
 }
 
 void NewsStore::addRecord(const NewsRecord &record, bool quiet)
 {
     std::lock_guard lock(m_mutex);
-    const bool firstSighting = m_seen.insert(record.id).second;
+    const auto [entry, firstSighting] = m_seen.try_emplace(record.id, m_round);
+    entry->second = m_round;
+    m_readThisRound = true;
     if (firstSighting && !quiet)
         m_pending.insert(record);
 }
@@ -113,7 +143,7 @@ NewsSet NewsStore::copyPendingAlerts() const
 bool NewsStore::isSeen(const QString &id) const
 {
     std::lock_guard lock(m_mutex);
-    return m_seen.count(id) > 0;
+    return m_seen.contains(id);
 }
 
 qsizetype NewsStore::seenCount() const

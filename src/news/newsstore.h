@@ -11,7 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <set>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace tavrin {
 
@@ -29,10 +29,16 @@ public:
     // Sees every record as it is read and stored, in document order (duplicates and quiet ones too).
     using RecordVisitor = std::function<void(const NewsRecord &)>;
 
-    // The clock dates items whose date text cannot be read; it must outlive the store.
-    explicit NewsStore(const Clock &clock);
+    // Ids remembered across rounds: a real publisher lists a few hundred items at a time, so this is
+    // reached only by feeds that invent ids (about 2.5 MB of memory at this count).
+    static constexpr qsizetype kMaxSeenIds = 20000;
 
-    // Empties the pending set: a new round of documents begins.
+    // The clock dates items whose date text cannot be read; it must outlive the store. Beyond maxSeenIds,
+    // ids absent from the last two rounds that read items are forgotten, least recently read first.
+    explicit NewsStore(const Clock &clock, qsizetype maxSeenIds = kMaxSeenIds);
+
+    // Empties the pending set: a new round of documents begins. Ids read in the last two rounds are kept
+    // whatever their number, so an item still listed never alerts twice.
     void clearPending();
     // True when the text is a well-formed document whose root is sections_news and whose walk ended
     // normally; items read before a failure stay stored.
@@ -54,11 +60,16 @@ public:
     void forgetJustRegistered(const QString &key);
 
 private:
+    void forgetOldestSeen();
+
     const Clock &m_clock;
+    const qsizetype m_maxSeenIds;
     mutable std::mutex m_mutex;
     // Hashed: every item of every document is looked up here, and an ordered set of many thousand ids
-    // made that lookup the largest cost of reading a document.
-    std::unordered_set<QString, SeenIdHash> m_seen;
+    // made that lookup the largest cost of reading a document. Id -> the last round it was read in.
+    std::unordered_map<QString, quint64, SeenIdHash> m_seen;
+    quint64 m_round = 0; // rounds that read at least one item
+    bool m_readThisRound = false;
     NewsSet m_pending;
     std::set<QString> m_justRegistered;
 };

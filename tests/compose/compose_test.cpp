@@ -48,6 +48,13 @@ TEST(Sections, ValidCurrentSectionSectionsPageAndNewsAddress)
     EXPECT_EQ(ComposeSectionsPage(header, chosen, 2),
               first + u"<td><a href=\"?id=2\">Al&nbsp;día</a></td>"_s + last);
     EXPECT_EQ(ComposeSectionsPage(header, {}, -1), u"<tr></tr>\n"_s);
+    // Hostile ids and names show as text: escaped first, then the blanks of the escaped name as &nbsp;.
+    const QList<SectionChoice> hostile = { { u"1\"><script>x()</script>"_s, u"<b a='1'>&"_s, true } };
+    EXPECT_EQ(ComposeSectionsPage(header, hostile, -1),
+              u"<tr><td><a href=\"?id=1&quot;&gt;&lt;script&gt;x()&lt;/script&gt;\">"
+              "&lt;b&nbsp;a=&#39;1&#39;&gt;&amp;</a></td></tr>\n"_s);
+    EXPECT_EQ(ComposeSectionsPage(header, hostile, 0),
+              u"<tr><td class=\"on\">&lt;b a=&#39;1&#39;&gt;&amp;</td></tr>\n"_s);
 
     // News address: the section's own page first, markers filled with the subsections active or chosen in the
     // store (which holds the sections' choices too); with none "@SUBSECTIONS@/" goes, "@SUBSECTIONS@" stays.

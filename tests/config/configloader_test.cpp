@@ -77,3 +77,34 @@ TEST(ConfigLoader, UserFeedsJoinTheSectionThatCarriesThem)
         }
     }
 }
+
+TEST(ConfigLoader, DocumentsBeyondTheLimitsAreRejectedWithTheBoundPassed)
+{
+    const QByteArray good = test::fixtureBytes("config", "good"); // 2 sections, 2 subsections, 2 images
+    const QString path = test::PrivateFoldersListener::root() + u"/limits.xml"_s;
+    const ConfigLimits exact { good.size(), 2, 2, 2 };
+    const struct {
+        ConfigLimits limits;
+        QByteArray document;
+        const char *verdict;
+    } cases[] = {
+        { exact, good, "accepted" },
+        { { good.size() - 1, 2, 2, 2 }, good, "the document is larger than %1 bytes" },
+        { { good.size(), 1, 2, 2 }, good, "sections: more than 1 sections" },
+        { { good.size(), 2, 1, 2 }, good, "sections: more than 1 subsections in all" },
+        { { good.size(), 2, 2, 1 }, good, "images: more than 1 images" },
+        { {},
+          QByteArray(good).replace("<images>", "<!--" + QByteArray(2 << 20, ' ') + "--><images>"),
+          "the document is larger than %1 bytes" },
+    };
+    for (const auto &[limits, document, verdict] : cases) {
+        SCOPED_TRACE(verdict);
+        ASSERT_TRUE(test::writeFile(path, document));
+        const QString expected = QString::fromUtf8(verdict).replace(u"%1"_s, QString::number(limits.bytes));
+        ClientConfig config;
+        QString reason;
+        EXPECT_EQ(LoadConfigurationText(document, config, &reason, limits) ? u"accepted"_s : reason,
+                  expected);
+        EXPECT_EQ(LoadConfigurationFile(path, config, &reason, limits) ? u"accepted"_s : reason, expected);
+    }
+}

@@ -36,12 +36,15 @@ TEST_F(PanePagesTest, ConfiguredPagesShowTheLocalOnesAreKeptUntilReplacedAndReac
     config.urgent_url = server.url("/page?urgent");
     config.loading_url = server.url("/page?loading");
     const QString meta = u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">"_s;
-    config.sections = { { u"Portada"_s, u"5"_s, meta + ads, true, {}, {}, {}, {} },
-                        { u"Deportes"_s, u"6"_s, {}, true, {}, {}, {}, {} } };
+    config.sections
+        = { { u"Portada"_s, u"5"_s, meta + ads, true, {}, {}, {}, {} },
+            { u"Deportes<script>document.title='ran'</script>"_s, u"6"_s, {}, true, {}, {}, {}, {} } };
 
     // What each shows: a local page's body, else the address.
     const std::pair<std::function<void()>, QString> cases[] = {
-        { [&] { PanePages::ShowSectionsPage(pane.get(), config, 1); }, u"<b>Deportes</b>"_s },
+        // Markup in a name shows as text: no element is made, so no script can run.
+        { [&] { PanePages::ShowSectionsPage(pane.get(), config, 1); },
+          u"<b>Deportes&lt;script&gt;document.title='ran'&lt;/script&gt;</b>"_s },
         { [&] { PanePages::ShowNewsPage(pane.get(), config, config.sections[0]); }, server.url("/page?5/") },
         { [&] { PanePages::ReloadPage(pane.get()); }, server.url("/page?5/") }, // a new load of it
         { [&] { PanePages::ShowUrgentPage(pane.get(), config); }, server.url("/page?urgent") },

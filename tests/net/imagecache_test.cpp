@@ -6,7 +6,9 @@
 #include "support/testfiles.h"
 #include "support/testserver.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,40 @@ TEST(CacheImages, WalksInIdentifierOrderAndReplacesAnImageOnlyByAnIntactDownload
         EXPECT_EQ(readFile(path), left);
     }
     EXPECT_EQ(readFile(other), "not an image") << "a link at the path is replaced, not written through";
+}
+
+TEST(CacheImages, KeepsOnlyTheConfiguredImagesWithinTheCap)
+{
+    test::TestServer server;
+    InternetSession session;
+    ClientConfig config;
+    for (const char *id : { "a", "b", "c" }) { // nine bytes each
+        server.serve(std::string("/") + id + ".gif", std::string("image ") + id + "..", 200, "image/gif");
+        const ConfigImage image { id, BufferCrc32("image " + QByteArray(id) + ".."),
+                                  server.url(std::string("/") + id + ".gif") };
+        config.images.insert_or_assign(image.id, image);
+    }
+    const QString a = ImagePath(config.images["a"]), c = ImagePath(config.images["c"]);
+    const QString folder = QFileInfo(a).path() + '/', outside = DataFolder() + "keep.gif";
+    // Earlier configurations' images and a link go; what lies outside the image folder stays.
+    ASSERT_TRUE(QDir().mkpath(folder) && test::writeFile(folder + "old.gif", "old")
+                && test::writeFile(folder + ".x.part", "x") && test::writeFile(outside, "mine")
+                && QFile::link(outside, folder + "link.gif"));
+    // Cap, success, last image stored: a download is cut at the bytes left; the first images stay.
+    const std::tuple<qint64, bool, bool> cases[]
+        = { { 20, false, false }, { 26, false, false }, { 27, true, true } };
+    for (const auto &[cap, ok, last] : cases) {
+        SCOPED_TRACE(cap);
+        QFile::remove(c);
+        EXPECT_EQ(CacheImages(session, config, cap), ok);
+        EXPECT_EQ(readFile(a), "image a..");
+        EXPECT_EQ(QFile::exists(c), last);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), last ? 3 : 2);
+    }
+    EXPECT_EQ(readFile(outside), "mine");
+    config.images.erase("b"); // a configuration that no longer names b
+    EXPECT_TRUE(CacheImages(session, config, 20));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList { "a.gif", "c.gif" }));
 }
 
 } // namespace

@@ -101,6 +101,39 @@ TEST_F(NewsStoreTest, JustRegisteredFeedsAreReadQuietlyOnce)
     EXPECT_EQ(pending(), (QStringList { "mine_77/f3", "mine_79/g1" }));
 }
 
+TEST(NewsStore, SeenIdsBeyondTheBoundForgetOnlyItemsNoLongerListed)
+{
+    ManualClock clock { 1800000000 };
+    NewsStore store { clock, 2 };
+    // Each round's items (null: the round's download failed), the pending ones, the ids then remembered:
+    // beyond two, those absent from the last two rounds that read items go, least recently read first.
+    const std::tuple<const char *, const char *, qsizetype> rounds[] = {
+        { "abc", "cba", 3 }, { "cd", "d", 4 }, { "de", "e", 5 }, { nullptr, "", 3 }, // a and b forgotten
+        { "e", "", 3 }, // the failed round aged nothing
+        { "ace", "ca", 4 }, // c forgotten; back, a and c are news again
+    };
+    for (const auto &[items, pending, remembered] : rounds) {
+        SCOPED_TRACE(items ? items : "failed");
+        store.clearPending();
+        std::string body;
+        for (const char *c = items; c && *c; ++c)
+            body += test::newsItem(std::string(1, *c), *c);
+        store.parseSectionsNews(items ? doc("<section id='s'>" + body + "</section>") : QByteArray());
+        EXPECT_EQ(test::newsIds(store.copyPendingAlerts()).join(""), pending);
+        EXPECT_EQ(store.seenCount(), remembered);
+    }
+    // A flood of invented ids: an item listed all along never comes back, the store stays bounded.
+    for (int round = 0; round < 20; ++round) {
+        store.clearPending();
+        std::string body = test::newsItem("e", 0);
+        for (int i = 1; i <= 50; ++i)
+            body += test::newsItem(std::to_string(round * 100 + i), i);
+        ASSERT_TRUE(store.parseSectionsNews(doc("<section id='s'>" + body + "</section>")));
+        EXPECT_EQ(store.copyPendingAlerts().size(), 50);
+        EXPECT_LE(store.seenCount(), 2 + 3 * 51); // the bound and three rounds' items
+    }
+}
+
 TEST(NewsStore, UserFeedAddresses)
 {
     // Template, feed id, address: what an address may hold passes unescaped.
