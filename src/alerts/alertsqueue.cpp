@@ -1,6 +1,7 @@
 // Adding alerts, taking batches and following the pop-up through idle, loading and showing.
 #include "alerts/alertsqueue.h"
 
+#include "base/logging.h"
 #include "config/liveconfig.h"
 #include "config/selection.h"
 #include "settings/settings.h"
@@ -63,6 +64,7 @@ void AlertsQueue::OnPageReady()
     if (m_state != AlertsState::Loading)
         return;
     m_state = AlertsState::Showing;
+    qCInfo(lcAlerts) << "alert shown";
     m_popup.StartSlideIn();
 }
 

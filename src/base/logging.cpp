@@ -11,6 +11,7 @@ Q_LOGGING_CATEGORY(lcNet, "tavrin.net", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcEngine, "tavrin.engine", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcCompose, "tavrin.compose", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcUi, "tavrin.ui", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcAlerts, "tavrin.alerts", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcShell, "tavrin.shell", QtWarningMsg)
 
 } // namespace tavrin

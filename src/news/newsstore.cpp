@@ -51,6 +51,17 @@ void NewsStore::forgetOldestSeen()
     std::for_each(absent.begin(), forget, [this](const auto &it) { m_seen.erase(it); });
 }
 
+bool NewsStore::touchSeen(const QString &id)
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_seen.find(id);
+    if (it == m_seen.end())
+        return false;
+    it->second = m_round;
+    m_readThisRound = true;
+    return true;
+}
+
 void NewsStore::addRecord(const NewsRecord &record, bool quiet)
 {
     std::lock_guard lock(m_mutex);
@@ -68,9 +79,9 @@ void NewsStore::parseNewsItem(const XmlElement &element, const QString &sectionK
         return;
     NewsRecord record;
     record.id = TokenAttribute(element, QStringLiteral("id"));
-    // Storing an item seen before changes nothing: unless every record is watched, the rest of it is not
-    // read.
-    if (!visit && isSeen(record.id))
+    // Storing an item seen before only marks it read this round: unless every record is watched, the rest
+    // of it is not read.
+    if (!visit && touchSeen(record.id))
         return;
     record.section_key = sectionKey;
     record.title = Text(FirstChild(element, QStringLiteral("title")));

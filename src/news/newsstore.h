@@ -61,6 +61,8 @@ public:
 
 private:
     void forgetOldestSeen();
+    // Marks a seen id read in this round; false when it was never seen.
+    bool touchSeen(const QString &id);
 
     const Clock &m_clock;
     const qsizetype m_maxSeenIds;
