@@ -113,8 +113,9 @@ CWebBrowser2 *CTavrinDlg::createPane(const QString &name, PaneFlags flags)
 bool CTavrinDlg::OnInitDialog()
 {
     setWindowTitle(AppName());
-    m_tray = std::make_unique<TrayIcon>(m_trayDisabledIcon, GetText(*config(), TextId::TooltipInitializing),
-                                        m_trayAvailable);
+    if (!m_tray)
+        m_tray = std::make_unique<TrayIcon>(m_trayDisabledIcon,
+                                            GetText(*config(), TextId::TooltipInitializing), m_trayAvailable);
     connect(m_tray.get(), &TrayIcon::activated, this, &CTavrinDlg::OnTrayNotify);
     auto *start = new RefreshStart { this, &m_stopEvent };
     m_engineThread = QThread::create([services = m_services.core, start] {

@@ -112,6 +112,9 @@ public:
 
     // The notification-area icon (null before OnInitDialog and after exit), its clicks and its menu.
     TrayIcon *trayIcon() const { return m_tray.get(); }
+    // An icon the program put in the notification area before the window existed (with the disabled
+    // picture and the initializing tooltip); OnInitDialog takes it instead of adding its own.
+    void adoptTrayIcon(std::unique_ptr<TrayIcon> icon) { m_tray = std::move(icon); }
     void OnTrayNotify(QSystemTrayIcon::ActivationReason reason);
     void ShowTrayMenu();
     // Where the show and hide animations start or end: the icon, else the work area's corner.

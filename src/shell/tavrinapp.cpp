@@ -12,6 +12,7 @@
 #include "config/texts.h"
 #include "dialogs/dialogopener.h"
 #include "dialogs/proxypassworddlg.h"
+#include "mainwnd/appicon.h"
 #include "mainwnd/tavrindlg.h"
 #include "net/httpclient.h"
 #include "news/newsstore.h"
@@ -21,6 +22,7 @@
 #include "shell/exitsignals.h"
 #include "shell/navigationsound.h"
 #include "shell/qttranslation.h"
+#include "tray/trayicon.h"
 #include "update/updatingappdlg.h"
 
 #include <QApplication>
@@ -171,7 +173,14 @@ CTavrinApp::StartResult CTavrinApp::InitInstance()
 
     CTavrinDlg::Options options;
     options.watchIntervalMs = m_watchIntervalMs;
+    // The icon shows before the window's panes start the web engine, which takes most of the start-up.
+    const auto cfg = m_config.snapshot();
+    auto tray = std::make_unique<TrayIcon>(LoadAppIcon(*cfg, IconId::TaskbarDisabled),
+                                           GetText(*cfg, TextId::TooltipInitializing),
+                                           [] { return QSystemTrayIcon::isSystemTrayAvailable(); });
+    QCoreApplication::processEvents();
     m_mainWindow = std::make_unique<CTavrinDlg>(*m_services, options);
+    m_mainWindow->adoptTrayIcon(std::move(tray));
     // The dialogs: preferences and about box for the main window, the proxy password for every download.
     const DialogServices dialogServices { *m_services, *m_runner };
     m_dialogs = std::make_unique<DialogOpener>(dialogServices);
