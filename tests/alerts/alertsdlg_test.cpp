@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace tavrin {
@@ -26,15 +28,18 @@ TEST(AlertsDlg, RendersEscapedNewestFirstBesideTheTaskbarOpensClicksAndClosesAll
 <a id="x" href="tavrin://close_window/">x</a><!-- {NEWS} --><!-- @ BLOCK_NEWS @ --><p><!-- {news_time} -->
 <!-- {section_name} --><a class="n" href="<!-- {news_url} -->"><!-- {news_title} --></a></p><!-- @ BLOCK_NEWS @ -->
 </body></html>)"_s;
+    // Out for an hour: a slow machine must not see the pop-up leave (and its page go) mid-test.
+    config.alerts_ttl = u"3600"_s;
     services.config.replace(config);
     CAlertsThread alerts(services.app(), nullptr);
     ASSERT_TRUE(alerts.InitInstance());
     CAlertsDlg *popup = alerts.popupWindow();
     const auto evaluate = [&](const QString &script) {
-        std::optional<QVariant> result;
-        popup->pane()->page()->runJavaScript(script, [&](const QVariant &value) { result = value; });
-        EXPECT_TRUE(test::waitUntil([&] { return result.has_value(); }, 20000));
-        return result.value_or(QVariant());
+        // Shared with the callback, which may still come after a timed-out wait.
+        const auto result = std::make_shared<std::optional<QVariant>>();
+        popup->pane()->page()->runJavaScript(script, [result](const QVariant &value) { *result = value; });
+        EXPECT_TRUE(test::waitUntil([&] { return result->has_value(); }, 20000));
+        return result->value_or(QVariant());
     };
 
     // Four records a minute apart, the first newest: three show, one waits.

@@ -59,10 +59,11 @@ protected:
     }
     QVariant evaluate(const QString &script)
     {
-        std::optional<QVariant> result;
-        pane->page()->runJavaScript(script, [&](const QVariant &value) { result = value; });
-        EXPECT_TRUE(wait([&] { return result.has_value(); }));
-        return result.value_or(QVariant());
+        // Shared with the callback, which may still come after a timed-out wait.
+        const auto result = std::make_shared<std::optional<QVariant>>();
+        pane->page()->runJavaScript(script, [result](const QVariant &value) { *result = value; });
+        EXPECT_TRUE(wait([&] { return result->has_value(); }));
+        return result->value_or(QVariant());
     }
 
     TestServer server;
