@@ -1,8 +1,6 @@
 // The taskbar side, slide positions, the tick table and the display time.
 #include "alerts/slide.h"
 
-#include "base/text.h"
-
 #include <algorithm>
 #include <climits>
 

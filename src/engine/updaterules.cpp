@@ -2,8 +2,9 @@
 // (also what the publisher's site checker reports).
 #include "engine/updaterules.h"
 
+#include "net/connectivity.h"
+
 #include <QCryptographicHash>
-#include <QHostAddress>
 #include <QUrl>
 
 #include <algorithm>
@@ -40,10 +41,7 @@ bool TrustedInstallerAddress(const QString &url)
     const QString scheme = parsed.scheme().toLower();
     if (scheme == QLatin1String("https"))
         return !parsed.host().isEmpty();
-    if (scheme != QLatin1String("http"))
-        return false;
-    const QString host = parsed.host().toLower();
-    return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
+    return scheme == QLatin1String("http") && IsLoopbackAddress(url);
 }
 
 QByteArray Sha256Hex(const QByteArray &bytes)
