@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWebEngineHistory>
 
+#include <utility>
+
 namespace tavrin {
 
 Q_LOGGING_CATEGORY(lcBrowser, "tavrin.browser", QtWarningMsg)
@@ -64,6 +66,7 @@ void CWebBrowser2::setNavigationFilter(NavigationFilter filter)
 
 void CWebBrowser2::Navigate(const QString &url)
 {
+    m_quietLoad = m_restoreFailed = false;
     m_page->setProgramNavigation(true);
     // The engine reports the start only later; until then the pane must not pass for complete with
     // its old page, or a completion queued by another pane could end a refresh early.
@@ -103,6 +106,11 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
+        if (m_quietLoad) {
+            // Whether the engine asked the filter about the reload or not, the next request is a click.
+            m_page->setProgramNavigation(false);
+            break;
+        }
         ++m_loadGeneration;
         if (m_programLoadsPending > 0)
             --m_programLoadsPending;
@@ -111,12 +119,20 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
         m_readyState = ReadyState::Loading;
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
+        if (m_quietLoad)
+            break;
         // Stopped or replaced: the page shown before stays, and so does its state, unless a load the
         // program asked for is still to come.
         if (m_programLoadsPending == 0)
             m_readyState = m_readyStateBeforeLoad;
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
+        if (std::exchange(m_quietLoad, false)) {
+            m_restoreFailed = false;
+            m_readyState = ReadyState::Complete;
+            m_page->history()->clear();
+            break;
+        }
         m_programLoadsPending = 0;
         m_readyState = ReadyState::Complete;
         // Keeps the pane without history: a navigation never leaves a way back.
@@ -126,6 +142,12 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
         break;
     case QWebEngineLoadingInfo::LoadFailedStatus:
         qCDebug(lcBrowser) << m_name << "load failed" << info.url() << info.errorCode() << info.errorString();
+        if (std::exchange(m_quietLoad, false)) {
+            // Tried again the next time the pane hides; the program's next load replaces it anyway.
+            m_restoreFailed = true;
+            m_readyState = ReadyState::Uninitialized;
+            break;
+        }
         if (info.errorCode() == kErrorAborted || m_page->lastRequestCancelled()) {
             if (m_programLoadsPending == 0)
                 m_readyState = m_readyStateBeforeLoad;
@@ -143,6 +165,19 @@ void CWebBrowser2::resizeEvent(QResizeEvent *event)
     QWebEngineView::resizeEvent(event);
     if (event->size().width() != m_measuredWidth && m_readyState == ReadyState::Complete)
         requestMeasure(0);
+}
+
+void CWebBrowser2::RestoreWhileHidden()
+{
+    // The caller may be inside another page's navigation callback. And the two steps go together: a page
+    // left unloaded stalled another pane's navigation to a new site while the engine ran one renderer.
+    QTimer::singleShot(0, this, [this] {
+        if (!isHidden() || (m_readyState != ReadyState::Complete && !m_restoreFailed))
+            return;
+        m_quietLoad = true;
+        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    });
 }
 
 void CWebBrowser2::showEvent(QShowEvent *event)

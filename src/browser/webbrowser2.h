@@ -58,6 +58,12 @@ public:
     // Asks the page for a new measurement (answered later through measurementChanged).
     void Remeasure();
 
+    // Unloads the hidden pane's page and loads it again from the cache, without DocumentComplete or
+    // NavigateError: a page hidden mid-animation kept the engine's compositor waking sixty times a
+    // second until the pane's next load. Done from the event loop, and only if the pane is still hidden
+    // then and its page had completed (or the last of these reloads failed).
+    void RestoreWhileHidden();
+
     // The child widget that receives the pane's mouse and keys (the engine creates it with the
     // page's first rendering; null before). An event filter on it sees presses before the page.
     QWidget *inputWidget() const { return focusProxy(); }
@@ -89,6 +95,8 @@ private:
     ReadyState m_readyStateBeforeLoad = ReadyState::Uninitialized;
     // Navigate calls whose start the engine has not reported yet.
     int m_programLoadsPending = 0;
+    bool m_quietLoad = false; // the load under way is RestoreWhileHidden's
+    bool m_restoreFailed = false;
     quint64 m_loadGeneration = 0; // bumped by every load start; stale measurements are dropped
     ContentMeasure m_measure;
     int m_measuredWidth = -1; // widget width of the last measurement request

@@ -56,13 +56,17 @@ void CTavrinDlg::LayoutPanes()
     const PaneRects rects = tavrin::LayoutPanes(size(), FrameWidth(cfg->main_borders), measures,
                                                 appState() == AppState::Refreshing);
     // A pane laid out at no size is hidden too: the engine stops painting and animating a hidden view
-    // (the loading page's endless animation kept the whole tree awake), not a zero-sized one.
-    const auto place = [](CWebBrowser2 *pane, const std::optional<QRect> &rect) {
+    // (the loading page's endless animation kept the whole tree awake), not a zero-sized one. The loading
+    // page, hidden mid-animation, is reloaded from the cache, or the engine keeps waking for it.
+    const auto place = [this](CWebBrowser2 *pane, const std::optional<QRect> &rect) {
         if (!rect)
             return;
+        const bool hiding = rect->isEmpty() && !pane->isHidden();
         if (pane->geometry() != *rect)
             pane->setGeometry(*rect);
         pane->setVisible(!rect->isEmpty());
+        if (hiding && pane == m_loading)
+            pane->RestoreWhileHidden();
     };
     place(m_sections, rects.sections);
     place(m_urgent, rects.urgent);

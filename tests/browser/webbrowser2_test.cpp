@@ -6,6 +6,7 @@
 #include "support/webpane.h"
 
 #include <QNetworkProxy>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -191,6 +192,46 @@ TEST_F(PaneTest, BehindAPasswordProxyPanesAskOnceAndShareTheDownloadsCredentials
     EXPECT_TRUE(load());
     EXPECT_EQ(prompt.asked, 3);
     QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+TEST_F(PaneTest, AHiddenPageIsReloadedQuietlyFromTheCache)
+{
+    bool broken = false; // an endless animation, served afresh each time so that a reload can fail
+    server.route("/spinner", [&](const httplib::Request &, httplib::Response &response) {
+        response.status = broken ? 503 : 200;
+        response.set_header("Cache-Control", "no-store");
+        response.set_content("<style>p{animation:a 1s infinite}@keyframes a{to{opacity:0}}</style><p>.",
+                             "text/html");
+    });
+    ASSERT_TRUE(completes([&] { pane->Navigate(server.url("/spinner")); }));
+    const auto document = [&] { return evaluate(u"performance.timeOrigin"_s).toDouble(); };
+    // Shown, or shown again before the event loop came round: kept. Hidden: a new document, no event. A
+    // failed reload is as quiet, and tried again at the next hide.
+    for (const auto &[name, hide, showAgain, failOnce, reloads] :
+         { std::tuple { "shown", false, false, false, 0 },
+           { "shown again", true, true, false, 0 },
+           { "hidden", true, false, false, 1 },
+           { "hidden, failing once", true, false, true, 2 } }) {
+        SCOPED_TRACE(name);
+        const double before = document();
+        const qsizetype events = seen.size() + completed.size() + failed.size();
+        const int hits = server.hits("/spinner");
+        broken = failOnce;
+        pane->setVisible(!hide);
+        pane->RestoreWhileHidden();
+        pane->setVisible(!hide || showAgain);
+        if (failOnce) {
+            ASSERT_TRUE(wait([&] { return pane->GetReadyState() == ReadyState::Uninitialized; }));
+            broken = false;
+            pane->RestoreWhileHidden();
+        }
+        ASSERT_TRUE(
+            wait([&] { return server.hits("/spinner") == hits + reloads && !pane->page()->isLoading(); }));
+        pane->show();
+        EXPECT_TRUE(pane->GetReadyState() == ReadyState::Complete && (document() > before) == (reloads > 0));
+        EXPECT_EQ(seen.size() + completed.size() + failed.size(), events)
+            << "no click, no completion, no error";
+    }
 }
 
 } // namespace

@@ -96,6 +96,10 @@ TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
     EXPECT_TRUE(appState() == Starting && flags.testFlag(Qt::FramelessWindowHint) && !flags.testFlag(Qt::Tool)
                 && !flags.testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(dlg->trayIcon()->tooltip(), tooltip(TextId::TooltipInitializing));
+    using Lifecycle = QWebEnginePage::LifecycleState;
+    QList<Lifecycle> loadingPage; // hidden mid-animation, the loading page is reloaded so nothing of it runs
+    QObject::connect(dlg->loadingPane()->page(), &QWebEnginePage::lifecycleStateChanged,
+                     [&](Lifecycle state) { loadingPage << state; });
     ASSERT_TRUE(waitUntil([] { return appState() == Running; }, 60000));
     EXPECT_TRUE(states.mid(0, 2) == QList<AppState>({ FirstLoad, Running }) && ready == 5);
     EXPECT_TRUE(dlg->isVisible() && dlg->firstLoadDone() && dlg->windowTitle() == u"Tavrin"_s);
@@ -108,6 +112,9 @@ TEST_F(MainWindowTest, ASessionFromFirstLoadToExit)
             && dlg->urgentPane()->y() == 53 && dlg->newsPane()->y() == 53 + dlg->urgentPane()->height()
             && dlg->adsPane()->geometry().bottom() == 476 && dlg->loadingPane()->size().isEmpty();
     }));
+    EXPECT_TRUE(waitUntil([&] { return loadingPage == QList { Lifecycle::Discarded, Lifecycle::Active }; }));
+    EXPECT_TRUE(dlg->loadingPane()->isHidden()
+                && dlg->loadingPane()->GetReadyState() == ReadyState::Complete);
 
     QWidget *page = dlg->sectionsPane()->focusProxy(), *window = dlg.get();
     const QRect before = dlg->geometry(), wide = before.adjusted(0, 0, 100, 0);
