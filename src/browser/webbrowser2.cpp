@@ -127,16 +127,14 @@ void CWebBrowser2::onLoadingChanged(const QWebEngineLoadingInfo &info)
             m_readyState = m_readyStateBeforeLoad;
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
-        if (std::exchange(m_quietLoad, false)) {
-            m_restoreFailed = false;
-            m_readyState = ReadyState::Complete;
-            m_page->history()->clear();
-            break;
-        }
         m_programLoadsPending = 0;
         m_readyState = ReadyState::Complete;
         // Keeps the pane without history: a navigation never leaves a way back.
         m_page->history()->clear();
+        if (std::exchange(m_quietLoad, false)) {
+            m_restoreFailed = false; // the page shown before, already measured and announced
+            break;
+        }
         requestMeasure(0);
         emit DocumentComplete(this, info.url());
         break;

@@ -119,15 +119,6 @@ void FinishReply(Reply &reply, const std::string &ifNoneMatch, const std::string
     const bool compress = gzip && IsCompressible(reply.contentType) && reply.body.size() >= kSmallestGzipBody;
     const bool compressible = IsCompressible(reply.contentType);
     const std::string sentTag = compress ? tag.substr(0, tag.size() - 1) + kGzipTagSuffix + "\"" : tag;
-    const std::size_t tagHeader = reply.headers.size();
-    reply.headers.emplace_back("ETag", sentTag);
-    const std::size_t dateHeader = reply.headers.size();
-    if (reply.lastModified > 0)
-        reply.headers.emplace_back("Last-Modified", HttpDate(reply.lastModified));
-    reply.headers.emplace_back("Cache-Control", "no-cache");
-    if (compressible)
-        reply.headers.emplace_back("Vary", "Accept-Encoding");
-
     bool notModified = false;
     if (!ifNoneMatch.empty()) {
         notModified = TagListMatches(ifNoneMatch, tag);
@@ -135,13 +126,18 @@ void FinishReply(Reply &reply, const std::string &ifNoneMatch, const std::string
         const std::optional<std::time_t> since = ParseHttpDate(ifModifiedSince);
         notModified = since && reply.lastModified <= *since;
     }
+    const std::size_t tagHeader = reply.headers.size();
+    reply.headers.emplace_back("ETag", sentTag);
+    // A 304 repeats the validator the cache matches on and no other metadata (RFC 9110, 15.4.5): the ETag
+    // is that validator, so Last-Modified would only add 46 bytes to every unchanged poll.
+    if (reply.lastModified > 0 && !notModified)
+        reply.headers.emplace_back("Last-Modified", HttpDate(reply.lastModified));
+    reply.headers.emplace_back("Cache-Control", "no-cache");
+    if (compressible)
+        reply.headers.emplace_back("Vary", "Accept-Encoding");
     if (notModified) {
-        // A 304 repeats the validator the cache matches on and no other metadata (RFC 9110, 15.4.5):
-        // the ETag is that validator, so Last-Modified would only add 46 bytes to every unchanged poll.
         reply.status = 304;
         reply.body.clear();
-        if (reply.lastModified > 0)
-            reply.headers.erase(reply.headers.begin() + static_cast<std::ptrdiff_t>(dateHeader));
         return;
     }
     if (compress) {
